@@ -1,0 +1,8 @@
+/* The exported interface of libkestfw, usable from plain C. */
+#ifndef KESTFW_H
+#define KESTFW_H
+
+#include "kestfw_types.h"
+#include "kestfw_frame.h"
+
+#endif /* KESTFW_H */

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Set-up, build and run for a fresh Debian machine.
+#   scripts/dev.sh run   install what is missing, build, run the demo against the simulator
+#   scripts/dev.sh test  install what is missing, build and run the whole suite twice
+#                        (normal build, then AddressSanitizer + UndefinedBehaviorSanitizer)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+JOBS=${JOBS:-$(nproc)}
+
+install_missing() {
+    local pkgs=(cmake g++ make flex bison libboost-dev libgtest-dev libgmock-dev libbenchmark-dev clang
+                libclang-rt-14-dev)
+    local missing=()
+    for p in "${pkgs[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "installing: ${missing[*]}"
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get update -qq
+        apt-get install -y -qq "${missing[@]}"
+    fi
+}
+
+configure_build() {  # dir, extra cmake args...
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir" -j"$JOBS"
+}
+
+case "${1:-}" in
+run)
+    install_missing
+    configure_build build -DKESTFW_BENCH=OFF
+    exec scripts/demo.sh build
+    ;;
+test)
+    install_missing
+    configure_build build -DKESTFW_FUZZ=ON -DCMAKE_CXX_COMPILER_LAUNCHER= 
+    (cd build && ctest --output-on-failure -j"$JOBS")
+    if [ -x build/fuzz/run_fuzzers.sh ]; then build/fuzz/run_fuzzers.sh; fi
+    configure_build build-asan -DKESTFW_SANITIZE=ON -DKESTFW_BENCH=OFF
+    cd build-asan
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --output-on-failure -j"$JOBS"
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,45 @@
+#include "frame/KestFWLog.h"
+
+#include <syslog.h>
+
+namespace {
+// Written without a lock: a registration takes effect for the next line.
+FWLogCallback_t g_logCallback = nullptr;
+int g_logBase = 0;
+}  // namespace
+
+namespace KestFirewall {
+
+const char* const kKestFWBuild = "KESTFW 0.3";
+
+void vLogger(int level, const char* fmt, va_list ap) {
+    FWLogCallback_t cb = g_logCallback;
+    if (cb != nullptr) {
+        cb(level - KFW_LOG_INFO + g_logBase, fmt, ap);
+        return;
+    }
+    vsyslog(level, fmt, ap);
+}
+
+void Logger(int level, const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    vLogger(level, fmt, ap);
+    va_end(ap);
+}
+
+}  // namespace KestFirewall
+
+extern "C" {
+
+void FW_RegisterLogger(FWLogCallback_t callback, int levelBase) {
+    g_logCallback = callback;
+    g_logBase = levelBase;
+}
+
+void FW_UnregisterLogger(void) {
+    g_logCallback = nullptr;
+    g_logBase = 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,17 @@
+/* Plain C user of the exported header: it must compile as C99 and link against libkestfw alone. */
+#include <kestfw/kestfw.h>
+#include <stdio.h>
+#include <string.h>
+
+int main(void) {
+    dvs_port_ port;
+
+    memset(&port, 0, sizeof port);
+    if (sizeof(dvs_port_) != 100 || sizeof(FWRuleSetID_t) != 64 || sizeof(FWAddrSetID_t) != 38) {
+        fprintf(stderr, "record sizes differ\n");
+        return 1;
+    }
+    if (strcmp(FW_StatusToString(0), "ok") != 0) return 1;
+    printf("c header ok\n");
+    return 0;
+}
