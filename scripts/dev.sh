@@ -37,9 +37,13 @@ run)
     ;;
 test)
     install_missing
-    configure_build build -DKESTFW_FUZZ=ON -DCMAKE_CXX_COMPILER_LAUNCHER= 
+    configure_build build
     (cd build && ctest --output-on-failure -j"$JOBS")
-    if [ -x build/fuzz/run_fuzzers.sh ]; then build/fuzz/run_fuzzers.sh; fi
+    # The fuzz targets need clang with libFuzzer; only they are built there.
+    cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKESTFW_FUZZ=ON \
+        -DKESTFW_TESTS=OFF -DKESTFW_BENCH=OFF >/dev/null
+    cmake --build build-fuzz -j"$JOBS" --target fuzzers
+    build-fuzz/fuzz/run_fuzzers.sh
     configure_build build-asan -DKESTFW_SANITIZE=ON -DKESTFW_BENCH=OFF
     cd build-asan
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
