@@ -1,0 +1,64 @@
+#include "model/KestFWProtocol.h"
+
+#include <netdb.h>
+
+#include "frame/KestFWException.h"
+
+namespace KestFirewall {
+
+CKestFWProtocol::CKestFWProtocol(bool isIP) : m_value(0), m_isIP(isIP), m_negate(false), m_defined(false) {}
+
+CKestFWProtocol::CKestFWProtocol(bool isIP, unsigned short value, bool negate)
+    : m_value(value), m_isIP(isIP), m_negate(negate), m_defined(true) {}
+
+CKestFWProtocol::CKestFWProtocol(bool defined, unsigned short value, bool isIP, bool negate)
+    : m_value(value), m_isIP(isIP), m_negate(negate), m_defined(defined) {
+    if (!defined && negate) throw CUnsupportedException("protocol is not defined but not protocol flag is set");
+}
+
+void CKestFWProtocol::setProtocol(unsigned short value, bool negate) {
+    m_value = value;
+    m_negate = negate;
+    m_defined = true;
+}
+
+bool CKestFWProtocol::toMessage(const void*, unsigned int, unsigned int* used) {
+    if (used) *used = 0;
+    return true;
+}
+
+std::string CKestFWProtocol::protocolName(unsigned int number) {
+    // The reentrant lookup: reports may be printed from several threads.
+    struct protoent entry;
+    struct protoent* found = nullptr;
+    char scratch[1024];
+    if (getprotobynumber_r(static_cast<int>(number), &entry, scratch, sizeof scratch, &found) == 0 &&
+        found != nullptr && found->p_name != nullptr && found->p_name[0] != '\0')
+        return found->p_name;
+    return std::to_string(number);
+}
+
+bool CKestFWProtocol::protocolNumber(const char* name, unsigned short* number) {
+    if (name == nullptr || number == nullptr) return false;
+    struct protoent entry;
+    struct protoent* found = nullptr;
+    char scratch[1024];
+    if (getprotobyname_r(name, &entry, scratch, sizeof scratch, &found) != 0 || found == nullptr) return false;
+    if (found->p_proto < 0 || found->p_proto > 255) return false;
+    *number = static_cast<unsigned short>(found->p_proto);
+    return true;
+}
+
+std::string CKestFWProtocol::text(const char* ipWord, const char* etherWord) const {
+    std::string s = m_negate ? "not " : "";
+    s += m_isIP ? ipWord : etherWord;
+    if (!m_defined) return s + " any";
+    if (m_isIP) return s + " " + protocolName(m_value);
+    return s + kestfwFormat(" 0x%04x", m_value);
+}
+
+std::string CKestFWProtocol::toString() const { return text("protocol", "ethertype"); }
+
+std::string CKestFWProtocol::toString2() const { return text("Protocol :", "Ethertype :"); }
+
+}  // namespace KestFirewall
