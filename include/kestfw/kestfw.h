@@ -4,6 +4,7 @@
 
 #include "kestfw_types.h"
 #include "kestfw_frame.h"
+#include "kestfw_util.h"
 #include "kestfw_address.h"
 
 #endif /* KESTFW_H */
