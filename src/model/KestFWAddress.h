@@ -44,10 +44,6 @@ protected:
     virtual bool lessSameType(const CKestFWAddress& other) const = 0;
     // "not " when negated, else "".
     const char* notPrefix() const { return m_negate ? "not " : ""; }
-    // Flag bit 0 of a record.
-    static bool recordNegate(const FWAddress_* rec);
-    // Type code of a record.
-    static unsigned int recordType(const FWAddress_* rec);
 
     bool m_negate;
 };
