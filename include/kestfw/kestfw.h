@@ -6,5 +6,6 @@
 #include "kestfw_frame.h"
 #include "kestfw_util.h"
 #include "kestfw_address.h"
+#include "kestfw_l7.h"
 
 #endif /* KESTFW_H */
