@@ -6,6 +6,7 @@
 #include "kestfw_frame.h"
 #include "kestfw_util.h"
 #include "kestfw_address.h"
+#include "kestfw_action.h"
 #include "kestfw_l7.h"
 
 #endif /* KESTFW_H */
