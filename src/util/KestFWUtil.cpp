@@ -127,22 +127,14 @@ template <typename T>
 bool strToWide(const char* text, int base, T* out, bool* overflow, bool isSigned) {
     *overflow = false;
     if (text == nullptr) return false;
-    size_t len = strlen(text);
-    while (len > 0 && strchr("lLuU", text[len - 1]) != nullptr) --len;
-    if (len == 0 || len > 127) {
-        // No digits left, or a text longer than any 64-bit number can be written: only digits
-        // can make it that long, so it overflows.
-        if (len > 127) *overflow = true;
-        return false;
-    }
-    char digits[128];
-    memcpy(digits, text, len);
-    digits[len] = '\0';
-    if (!isSigned && digits[0] == '-') return false;
+    // strtoull would quietly negate a "-5"; an unsigned text has no sign.
+    if (!isSigned && *skipSpace(text) == '-') return false;
     errno = 0;
     char* end = nullptr;
-    T v = isSigned ? static_cast<T>(strtoll(digits, &end, base)) : static_cast<T>(strtoull(digits, &end, base));
-    if (end == digits || *end != '\0') return false;
+    T v = isSigned ? static_cast<T>(strtoll(text, &end, base)) : static_cast<T>(strtoull(text, &end, base));
+    if (end == text) return false;
+    for (const char* q = end; *q != '\0'; ++q)
+        if (*q != 'l' && *q != 'L' && *q != 'u' && *q != 'U') return false;
     if (errno == ERANGE) {
         *overflow = true;
         return false;

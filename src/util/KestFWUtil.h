@@ -26,9 +26,9 @@ unsigned kestfwScanFields(const char* text, const char* pattern, uint8_t* bytes,
 extern const char* const kUuidNormalPattern;  // 8-4-4-4-12
 extern const char* const kUuidRvqPattern;     // "xx xx xx xx xx xx xx xx-xx xx xx xx xx xx xx xx"
 
-// Whole-text 64-bit conversions for the scanner's number literals. An 'l', 'L', 'u' or 'U' suffix
-// ends the digits; anything else left over, no digits at all or overflow fails. `*overflow` tells
-// overflow apart from a malformed text.
+// Whole-text 64-bit conversions for the scanner's number literals, without copying the text. Any
+// 'l', 'L', 'u' or 'U' suffix after the digits is ignored; anything else left over, no digits at all
+// or overflow fails. `*overflow` tells overflow apart from a malformed text.
 bool kestfwStrToInt64(const char* text, int base, int64_t* out, bool* overflow);
 bool kestfwStrToUInt64(const char* text, int base, uint64_t* out, bool* overflow);
 
