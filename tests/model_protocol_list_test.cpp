@@ -238,6 +238,13 @@ TEST(SpecList, ProtocolBlockReadsBack) {
         EXPECT_EQ(back->toString(), list.toString());
         EXPECT_EQ(block(*back), bytes);
     }
+    // A slot holding a kind that does not belong there is refused (a fuzz find: a port record in the
+    // options slot).
+    for (const char* bad : {"00 00 00 00 | 08 00 | 00 50", "00 00 00 00 | 00 00 00 00 00 00 00 00 | 30 00"}) {
+        std::vector<uint8_t> b = hex(bad);
+        b.resize(56);
+        EXPECT_THROW(CKestFWProtocolSpecList::newFromProtocolBlock(b.data(), 56), CUnknownProtocolSpecTypeException);
+    }
     uint8_t shortBlock[55] = {};
     EXPECT_THROW(CKestFWProtocolSpecList::newFromProtocolBlock(shortBlock, 55), CInsufficientMsgBufException);
 }

@@ -55,10 +55,8 @@ void CKestFWProtocolSpecList::deleteSpec(FWProtocolSpecType_t type) {
 
 unsigned int CKestFWProtocolSpecList::getSpecCount(FWProtocolSpecType_t type) const {
     if (type == FW_PROTO_SPEC_ANY) return static_cast<unsigned int>(m_specs.size());
-    return static_cast<unsigned int>(std::count_if(m_specs.begin(), m_specs.end(),
-                                                   [type](const CKestFWProtocolSpec* s) {
-                                                       return s->getSpecType() == type;
-                                                   }));
+    return static_cast<unsigned int>(std::count_if(
+        m_specs.begin(), m_specs.end(), [type](const CKestFWProtocolSpec* s) { return s->getSpecType() == type; }));
 }
 
 CKestFWProtocolSpec* CKestFWProtocolSpecList::getSpec(FWProtocolSpecType_t type) const {
@@ -244,9 +242,18 @@ CKestFWProtocolSpecList* CKestFWProtocolSpecList::newFromProtocolBlock(const voi
     if (dscp != 0) list->addSpec(new CKestFWProtocolSpecDSCP(static_cast<unsigned char>(dscp)));
     if (mode & CKestFWProtocolSpecStrict::kModeBit) list->addSpec(new CKestFWProtocolSpecStrict());
     if (mode & CKestFWProtocolSpecSloppy::kModeBit) list->addSpec(new CKestFWProtocolSpecSloppy());
-    for (unsigned int slot : {static_cast<unsigned int>(kFlagsOrICMPSlot), static_cast<unsigned int>(kOptionsSlot)}) {
-        CKestFWProtocolSpec* s = CKestFWProtocolSpecFactory::newFromMsgBuf(bytes + slot, kProtocolBlockSize - slot);
-        if (s != nullptr) list->addSpec(s);
+    // Each slot holds only its own kinds; anything else there is a malformed block.
+    struct Slot {
+        unsigned int offset, kindA, kindB;
+    };
+    const Slot slots[] = {{kFlagsOrICMPSlot, FW_PROTO_SPEC_TCP_FLAGS, FW_PROTO_SPEC_ICMP_TYPE},
+                          {kOptionsSlot, FW_PROTO_SPEC_TCP_OPTIONS, FW_PROTO_SPEC_TCP_OPTIONS}};
+    for (const Slot& slot : slots) {
+        const unsigned int kind =
+            CKestFWProtocolSpec::headerSpecType(ByteReader(bytes, kProtocolBlockSize).getAt<uint16_t>(slot.offset));
+        if (kind == FW_PROTO_SPEC_ANY) continue;
+        if (kind != slot.kindA && kind != slot.kindB) throw CUnknownProtocolSpecTypeException(static_cast<int>(kind));
+        list->addSpec(CKestFWProtocolSpecFactory::newFromMsgBuf(bytes + slot.offset, kProtocolBlockSize - slot.offset));
     }
     return list.release();
 }

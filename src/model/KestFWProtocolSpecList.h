@@ -56,7 +56,8 @@ public:
     bool mergeSpecList(CKestFWProtocolSpecList& other);
 
     // Rebuilds a connection list from a protocol block: the mode bits (a DSCP of 0 reads as none) and
-    // the specification records of the two slots. Raises what the specification factory raises.
+    // the specification records of the two slots. A slot holding another kind than its own raises
+    // CUnknownProtocolSpecTypeException; otherwise raises what the specification factory raises.
     static CKestFWProtocolSpecList* newFromProtocolBlock(const void* block, unsigned int size);
 
 private:
