@@ -58,11 +58,11 @@ protected:
 // Chain header (type, count, element-area size), then per element: u16 1, u16 kind 0, u32 value length,
 // and the attribute encoding (u16 key, u16 type, u32 length, u16 0, value).
 const Bytes kTwoElementChain = {
-    0x02, 0, 0, 0, 0x02, 0, 0, 0, 0x34, 0, 0, 0,                                      // header: 52 bytes follow
-    0x01, 0, 0x00, 0, 0x12, 0, 0, 0,                                                 // element 0
-    0x00, 0, 0x02, 0, 0x12, 0, 0, 0, 0, 0, 0x43, 0, 0, 0, 0, 0, 0, 0,                // APP_ID 67
-    0x01, 0, 0x00, 0, 0x12, 0, 0, 0,                                                 // element 1
-    0x01, 0, 0x02, 0, 0x12, 0, 0, 0, 0, 0, 0x03, 0x03, 0, 0, 0, 0, 0, 0,             // TLS_VERSION 771
+    0x02, 0, 0,    0, 0x02, 0, 0, 0, 0x34, 0, 0,    0,                       // header: 52 bytes follow
+    0x01, 0, 0x00, 0, 0x12, 0, 0, 0,                                         // element 0
+    0x00, 0, 0x02, 0, 0x12, 0, 0, 0, 0,    0, 0x43, 0,    0, 0, 0, 0, 0, 0,  // APP_ID 67
+    0x01, 0, 0x00, 0, 0x12, 0, 0, 0,                                         // element 1
+    0x01, 0, 0x02, 0, 0x12, 0, 0, 0, 0,    0, 0x03, 0x03, 0, 0, 0, 0, 0, 0,  // TLS_VERSION 771
 };
 
 TEST_F(ContainerTest, WritesElementsInKeyOrder) {
@@ -180,7 +180,8 @@ Bytes patched(Bytes b, size_t at, uint8_t v) {
 const BadChain kBadChains[] = {
     {"ElevenBytes", Bytes(kTwoElementChain.begin(), kTwoElementChain.begin() + 11),
      "size of tlv chain message less than minimum size : 12"},
-    {"AreaLargerThanBuffer", patched(kTwoElementChain, 8, 0x41), "size of tlv chain 65 is greater than the buffer size 64"},
+    {"AreaLargerThanBuffer", patched(kTwoElementChain, 8, 0x41),
+     "size of tlv chain 65 is greater than the buffer size 64"},
     {"SecondElementOfKindOne", patched(kTwoElementChain, 40, 0x01), "failed to create element at index 1"},
     {"CountBeyondTheElements", patched(kTwoElementChain, 4, 0x03), "failed to create element at index 2"},
     {"HugeCount", patched(kTwoElementChain, 7, 0xff), "failed to create element at index 2"},

@@ -50,7 +50,8 @@ CKestFWL7Attribute decode(const Bytes& b) {
     return CKestFWL7Attribute(reinterpret_cast<const _FWAttrValue*>(b.data()), static_cast<unsigned int>(b.size()));
 }
 
-const uint8_t kUuid[16] = {0x01, 0x23, 0x45, 0x67, 0x89, 0xab, 0xcd, 0xef, 0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77};
+const uint8_t kUuid[16] = {0x01, 0x23, 0x45, 0x67, 0x89, 0xab, 0xcd, 0xef,
+                           0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77};
 
 Bytes cat(std::initializer_list<Bytes> parts) {
     Bytes out;
@@ -69,52 +70,64 @@ struct Golden {
 
 // The bytes below follow the record layout: u16 key, u16 value type, u32 total length, u16 0, value.
 const Golden kGolden[] = {
-    {"TlsVersionByName", [] { return CKestFWL7Attribute(FW_ATTR_KEY_TLS_VERSION, std::string("TLS_V12"), 0); },
+    {"TlsVersionByName",
+     [] { return CKestFWL7Attribute(FW_ATTR_KEY_TLS_VERSION, std::string("TLS_V12"), 0); },
      {0x01, 0x00, 0x02, 0x00, 0x12, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x03, 0, 0, 0, 0, 0, 0},
      "TLS_VERSION : TLS_V12"},
-    {"AppIdByNumber", [] { return CKestFWL7Attribute(FW_ATTR_KEY_APP_ID, -1L, 0); },
+    {"AppIdByNumber",
+     [] { return CKestFWL7Attribute(FW_ATTR_KEY_APP_ID, -1L, 0); },
      {0x00, 0x00, 0x02, 0x00, 0x12, 0x00, 0x00, 0x00, 0x00, 0x00, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff},
      "APP_ID : APP_INVALID"},
-    {"ProcessHash", [] { return CKestFWL7Attribute(FW_ATTR_KEY_PROCESS_HASH, 0xdeadbeefcafef00dUL, 0); },
+    {"ProcessHash",
+     [] { return CKestFWL7Attribute(FW_ATTR_KEY_PROCESS_HASH, 0xdeadbeefcafef00dUL, 0); },
      {0x0a, 0x00, 0x01, 0x00, 0x12, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0d, 0xf0, 0xfe, 0xca, 0xef, 0xbe, 0xad, 0xde},
      "PROCESS_HASH : 16045690984503111693"},
     {"HttpPathEmpty", [] { return CKestFWL7Attribute(FW_ATTR_KEY_HTTP_PATH, kUuid, "", 0); },
-     cat({{0x05, 0x00, 0x03, 0x00, 0x1c, 0x00, 0x00, 0x00, 0x00, 0x00}, uuidBytes(), {0x00, 0x00}}),
-     "HTTP_PATH : "},
+     cat({{0x05, 0x00, 0x03, 0x00, 0x1c, 0x00, 0x00, 0x00, 0x00, 0x00}, uuidBytes(), {0x00, 0x00}}), "HTTP_PATH : "},
     {"FqdnWithText", [] { return CKestFWL7Attribute(FW_ATTR_KEY_FQDN, kUuid, "a.io", 0); },
-     cat({{0x07, 0x00, 0x03, 0x00, 0x21, 0x00, 0x00, 0x00, 0x00, 0x00}, uuidBytes(), {0x05, 0x00, 'a', '.', 'i', 'o', 0}}),
+     cat({{0x07, 0x00, 0x03, 0x00, 0x21, 0x00, 0x00, 0x00, 0x00, 0x00},
+          uuidBytes(),
+          {0x05, 0x00, 'a', '.', 'i', 'o', 0}}),
      "FQDN : a.io"},
     {"WinSid", [] { return CKestFWL7Attribute(FW_ATTR_KEY_WIN_SID, std::string("S-1-5-21-1-2-3"), 0); },
      cat({{0x08, 0x00, 0x04, 0x00, 0x52, 0x00, 0x00, 0x00, 0x00, 0x00},
           {0, 0, 0, 0, 0x01, 0x04, 0, 0, 0, 0, 0, 0x05, 21, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0},
           zeros(72 - 28)}),
      "WIN_SID : S-1-5-21-1-2-3"},
-    {"Interval", [] { return CKestFWL7Attribute(FW_ATTR_KEY_TB_INTRV_ID, std::string("9:00,17:30"), 0); },
-     {0x0f, 0x00, 0x05, 0x00, 0x1e, 0x00, 0x00, 0x00, 0x00, 0x00, 0x90, 0x7e, 0, 0, 0, 0, 0, 0,
-      0x18, 0xf6, 0, 0, 0, 0, 0, 0, 0x07, 0x00, 0x00, 0x00},
+    {"Interval",
+     [] { return CKestFWL7Attribute(FW_ATTR_KEY_TB_INTRV_ID, std::string("9:00,17:30"), 0); },
+     {0x0f, 0x00, 0x05, 0x00, 0x1e, 0x00, 0x00, 0x00, 0x00, 0x00, 0x90, 0x7e, 0,    0,    0,
+      0,    0,    0,    0x18, 0xf6, 0,    0,    0,    0,    0,    0,    0x07, 0x00, 0x00, 0x00},
      "TB_INTRV_ID : 9:0,17:30"},
-    {"IntervalOnMonday", [] { return CKestFWL7Attribute(FW_ATTR_KEY_TB_INTRV_ID, std::string("0:05,1:00,1"), 0); },
-     {0x0f, 0x00, 0x05, 0x00, 0x1e, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x01, 0, 0, 0, 0, 0, 0,
-      0x10, 0x0e, 0, 0, 0, 0, 0, 0, 0x01, 0x00, 0x00, 0x00},
+    {"IntervalOnMonday",
+     [] { return CKestFWL7Attribute(FW_ATTR_KEY_TB_INTRV_ID, std::string("0:05,1:00,1"), 0); },
+     {0x0f, 0x00, 0x05, 0x00, 0x1e, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x01, 0,    0,    0,
+      0,    0,    0,    0x10, 0x0e, 0,    0,    0,    0,    0,    0,    0x01, 0x00, 0x00, 0x00},
      "TB_INTRV_ID : 0:5,1:0,MONDAY"},
-    {"DnsOneLetter", [] { return CKestFWL7Attribute(FW_ATTR_KEY_DNS_TXN, std::string("a"), 1u, 3u, 0x1234u, 0); },
-     {0x11, 0x00, 0x06, 0x00, 0x1a, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0, 0, 0, 0x03, 0, 0, 0,
-      0x34, 0x12, 0, 0, 0x02, 0x00, 'a', 0},
+    {"DnsOneLetter",
+     [] { return CKestFWL7Attribute(FW_ATTR_KEY_DNS_TXN, std::string("a"), 1u, 3u, 0x1234u, 0); },
+     {0x11, 0x00, 0x06, 0x00, 0x1a, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0,   0,
+      0,    0x03, 0,    0,    0,    0x34, 0x12, 0,    0,    0x02, 0x00, 'a', 0},
      "DNS_TXN : fqdn: a, rr_type: 1, r_code: 3, txn_id: 4660"},
-    {"DnsEmpty", [] { return CKestFWL7Attribute(FW_ATTR_KEY_DNS_TXN, std::string(), 28u, 0u, 7u, 0); },
+    {"DnsEmpty",
+     [] { return CKestFWL7Attribute(FW_ATTR_KEY_DNS_TXN, std::string(), 28u, 0u, 7u, 0); },
      {0x11, 0x00, 0x06, 0x00, 0x18, 0x00, 0x00, 0x00, 0x00, 0x00, 0x1c, 0, 0, 0, 0, 0, 0, 0, 0x07, 0, 0, 0, 0, 0},
      "DNS_TXN : fqdn: , rr_type: 28, r_code: 0, txn_id: 7"},
-    {"WeekDay", [] { return CKestFWL7Attribute(FW_ATTR_KEY_TB_DOW_ID, 3UL, 0); },
+    {"WeekDay",
+     [] { return CKestFWL7Attribute(FW_ATTR_KEY_TB_DOW_ID, 3UL, 0); },
      {0x0c, 0x00, 0x01, 0x00, 0x12, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0, 0, 0, 0, 0, 0, 0},
      "TB_DOW_ID : WEDNESDAY"},
-    {"WeekDayOutOfRange", [] { return CKestFWL7Attribute(FW_ATTR_KEY_TB_DOW_ID, 9UL, 0); },
+    {"WeekDayOutOfRange",
+     [] { return CKestFWL7Attribute(FW_ATTR_KEY_TB_DOW_ID, 9UL, 0); },
      {0x0c, 0x00, 0x01, 0x00, 0x12, 0x00, 0x00, 0x00, 0x00, 0x00, 0x09, 0, 0, 0, 0, 0, 0, 0},
      "TB_DOW_ID : Unkknw day"},
     // 1700000000 is 2023-11-14 22:13:20 UTC.
-    {"StartTime", [] { return CKestFWL7Attribute(FW_ATTR_KEY_TB_ST_ID, 1700000000UL, 0); },
+    {"StartTime",
+     [] { return CKestFWL7Attribute(FW_ATTR_KEY_TB_ST_ID, 1700000000UL, 0); },
      {0x0d, 0x00, 0x01, 0x00, 0x12, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xf1, 0x53, 0x65, 0, 0, 0, 0},
      "TB_ST_ID : 2023-22:13"},
-    {"EndTimeBeyondCalendar", [] { return CKestFWL7Attribute(FW_ATTR_KEY_TB_ET_ID, 0xffffffffffffffffUL, 0); },
+    {"EndTimeBeyondCalendar",
+     [] { return CKestFWL7Attribute(FW_ATTR_KEY_TB_ET_ID, 0xffffffffffffffffUL, 0); },
      {0x0e, 0x00, 0x01, 0x00, 0x12, 0x00, 0x00, 0x00, 0x00, 0x00, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff},
      "TB_ET_ID : 18446744073709551615"},
 };
@@ -237,36 +250,51 @@ struct BadRecord {
 };
 
 const BadRecord kBadRecords[] = {
-    {"ShorterThanHeader", {0x01, 0x00, 0x02, 0x00, 0x09, 0, 0, 0, 0}, 67,
-     "invalid attribute value size of value pointer 9 is less than minsize 10", ""},
-    {"LengthFieldDisagrees", {0x01, 0x00, 0x02, 0x00, 0x13, 0, 0, 0, 0, 0, 0x03, 0x03, 0, 0, 0, 0, 0, 0}, 67,
-     "invalid attribute value invalid FWAttr Value", "size of buffer (18) != length of fwattrvalue (19)"},
-    {"SignedOfSeventeen", {0x00, 0x00, 0x00, 0x00, 0x11, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7}, 67,
-     "invalid attribute value invalid FWAttr Value", "invalid size for int attribute"},
-    {"UnsignedOfNineteen", {0x0a, 0x00, 0x01, 0x00, 0x13, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, 67,
-     "invalid attribute value invalid FWAttr Value", "invalid size for uint attribute"},
+    {"ShorterThanHeader",
+     {0x01, 0x00, 0x02, 0x00, 0x09, 0, 0, 0, 0},
+     67,
+     "invalid attribute value size of value pointer 9 is less than minsize 10",
+     ""},
+    {"LengthFieldDisagrees",
+     {0x01, 0x00, 0x02, 0x00, 0x13, 0, 0, 0, 0, 0, 0x03, 0x03, 0, 0, 0, 0, 0, 0},
+     67,
+     "invalid attribute value invalid FWAttr Value",
+     "size of buffer (18) != length of fwattrvalue (19)"},
+    {"SignedOfSeventeen",
+     {0x00, 0x00, 0x00, 0x00, 0x11, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7},
+     67,
+     "invalid attribute value invalid FWAttr Value",
+     "invalid size for int attribute"},
+    {"UnsignedOfNineteen",
+     {0x0a, 0x00, 0x01, 0x00, 0x13, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9},
+     67,
+     "invalid attribute value invalid FWAttr Value",
+     "invalid size for uint attribute"},
     {"UuidShorterThanFixedPart", cat({{0x05, 0x00, 0x03, 0x00, 0x1b, 0, 0, 0, 0, 0}, zeros(17)}), 67,
      "invalid attribute value invalid FWAttr Value", "invalid minimum size for uuid attribute"},
-    {"UuidTextLengthTooLong", cat({{0x05, 0x00, 0x03, 0x00, 0x1e, 0, 0, 0, 0, 0}, zeros(16), {0x03, 0x00, 'a', 0}}),
-     67, "invalid attribute value invalid FWAttr Value", "invalid size for uuid attribute"},
-    {"UuidTextWithoutNul", cat({{0x05, 0x00, 0x03, 0x00, 0x1e, 0, 0, 0, 0, 0}, zeros(16), {0x02, 0x00, 'a', 'b'}}),
-     67, "invalid attribute value buffer size 2 is less than string length 3", ""},
+    {"UuidTextLengthTooLong", cat({{0x05, 0x00, 0x03, 0x00, 0x1e, 0, 0, 0, 0, 0}, zeros(16), {0x03, 0x00, 'a', 0}}), 67,
+     "invalid attribute value invalid FWAttr Value", "invalid size for uuid attribute"},
+    {"UuidTextWithoutNul", cat({{0x05, 0x00, 0x03, 0x00, 0x1e, 0, 0, 0, 0, 0}, zeros(16), {0x02, 0x00, 'a', 'b'}}), 67,
+     "invalid attribute value buffer size 2 is less than string length 3", ""},
     {"SidOfEightyOne", cat({{0x08, 0x00, 0x04, 0x00, 0x51, 0, 0, 0, 0, 0}, zeros(71)}), 67,
      "invalid attribute value invalid FWAttr Value", "invalid size for sid attribute"},
     {"IntervalOfTwentyNine", cat({{0x0f, 0x00, 0x05, 0x00, 0x1d, 0, 0, 0, 0, 0}, zeros(19)}), 67,
      "invalid attribute value invalid FWAttr Value", "invalid size for interval attribute"},
     {"DnsShorterThanFixedPart", cat({{0x11, 0x00, 0x06, 0x00, 0x17, 0, 0, 0, 0, 0}, zeros(13)}), 67,
      "invalid attribute value invalid FWAttr Value", "invalid minimum size for dns attribute"},
-    {"DnsDomainLengthShort", cat({{0x11, 0x00, 0x06, 0x00, 0x1a, 0, 0, 0, 0, 0}, zeros(12), {0x01, 0x00, 'a', 0}}),
-     67, "invalid attribute value invalid FWAttr Value", "invalid size for dns attribute"},
+    {"DnsDomainLengthShort", cat({{0x11, 0x00, 0x06, 0x00, 0x1a, 0, 0, 0, 0, 0}, zeros(12), {0x01, 0x00, 'a', 0}}), 67,
+     "invalid attribute value invalid FWAttr Value", "invalid size for dns attribute"},
     {"UnknownValueType", cat({{0x01, 0x00, 0x07, 0x00, 0x12, 0, 0, 0, 0, 0}, zeros(8)}), 67,
      "invalid attribute value invalid FWAttr Value", "unknown attribute value"},
     {"UnknownKey", cat({{0x12, 0x00, 0x02, 0x00, 0x12, 0, 0, 0, 0, 0}, zeros(8)}), 66,
      "invalid attribute key invalid key id 18", ""},
     {"TypeNotTheKeys", cat({{0x01, 0x00, 0x01, 0x00, 0x12, 0, 0, 0, 0, 0}, zeros(8)}), 67,
      "invalid attribute value invalid type for key 1", ""},
-    {"NumberOutsideVocabulary", {0x01, 0x00, 0x02, 0x00, 0x12, 0, 0, 0, 0, 0, 0x84, 0x03, 0, 0, 0, 0, 0, 0}, 67,
-     "invalid attribute value invalid encoded int value 900 for key 1", ""},
+    {"NumberOutsideVocabulary",
+     {0x01, 0x00, 0x02, 0x00, 0x12, 0, 0, 0, 0, 0, 0x84, 0x03, 0, 0, 0, 0, 0, 0},
+     67,
+     "invalid attribute value invalid encoded int value 900 for key 1",
+     ""},
     {"SidOfUnknownKind", cat({{0x09, 0x00, 0x04, 0x00, 0x52, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 3, 1}, zeros(66)}), 67,
      "invalid attribute value invalid sid value 0000000003010000", ""},
 };
@@ -335,7 +363,8 @@ TEST_F(L7Test, OrdersByKeyTypeThenValue) {
 }
 
 TEST_F(L7Test, EqualityLooksAtTheWholeValue) {
-    EXPECT_FALSE(CKestFWL7Attribute(FW_ATTR_KEY_FQDN, kUuid, "a", 0) == CKestFWL7Attribute(FW_ATTR_KEY_FQDN, kUuid, "b", 0));
+    EXPECT_FALSE(CKestFWL7Attribute(FW_ATTR_KEY_FQDN, kUuid, "a", 0) ==
+                 CKestFWL7Attribute(FW_ATTR_KEY_FQDN, kUuid, "b", 0));
     EXPECT_FALSE(CKestFWL7Attribute(FW_ATTR_KEY_DNS_TXN, std::string("a"), 1u, 1u, 1u, 0) ==
                  CKestFWL7Attribute(FW_ATTR_KEY_DNS_TXN, std::string("a"), 1u, 2u, 1u, 0));
 }
@@ -346,8 +375,8 @@ TEST_F(L7Test, ElementWritesItsHeaderAndGrowsTheCount) {
     unsigned int used = 100;
     ASSERT_TRUE(a.toMessage(buf.data(), 26, &used));
     EXPECT_EQ(used, 126u);
-    EXPECT_EQ(buf, (Bytes{0x01, 0x00, 0x00, 0x00, 0x12, 0, 0, 0, 0x04, 0x00, 0x02, 0x00, 0x12, 0, 0, 0, 0, 0, 0x02, 0,
-                          0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(buf, (Bytes{0x01, 0x00, 0x00, 0x00, 0x12, 0,    0, 0, 0x04, 0x00, 0x02, 0x00, 0x12,
+                          0,    0,    0,    0,    0,    0x02, 0, 0, 0,    0,    0,    0,    0}));
     EXPECT_FALSE(a.toMessage(buf.data(), 7, &used));
     EXPECT_FALSE(a.toMessage(nullptr, 26, &used));
     EXPECT_FALSE(a.toMessage(buf.data(), 25, &used));

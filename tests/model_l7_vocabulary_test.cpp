@@ -25,10 +25,10 @@ struct VocabCase {
 const VocabCase kVocabs[] = {
     {"APP_ID", FW_ATTR_KEY_APP_ID, &g_APP_ID_int2str_map, &g_APP_ID_str2int_map, 4474, -1, 4472},
     {"TLS_VERSION", FW_ATTR_KEY_TLS_VERSION, &g_TLS_VERSION_int2str_map, &g_TLS_VERSION_str2int_map, 6, 767, 772},
-    {"TLS_CIPHER_SUITE", FW_ATTR_KEY_TLS_CIPHER_SUITE, &g_TLS_CIPHER_SUITE_int2str_map,
-     &g_TLS_CIPHER_SUITE_str2int_map, 464, 0, 53253},
-    {"CIFS_SMB_VERSION", FW_ATTR_KEY_CIFS_SMB_VERSION, &g_CIFS_SMB_VERSION_int2str_map,
-     &g_CIFS_SMB_VERSION_str2int_map, 3, 0, 2},
+    {"TLS_CIPHER_SUITE", FW_ATTR_KEY_TLS_CIPHER_SUITE, &g_TLS_CIPHER_SUITE_int2str_map, &g_TLS_CIPHER_SUITE_str2int_map,
+     464, 0, 53253},
+    {"CIFS_SMB_VERSION", FW_ATTR_KEY_CIFS_SMB_VERSION, &g_CIFS_SMB_VERSION_int2str_map, &g_CIFS_SMB_VERSION_str2int_map,
+     3, 0, 2},
     {"HTTP_METHOD", FW_ATTR_KEY_HTTP_METHOD, &g_HTTP_METHOD_int2str_map, &g_HTTP_METHOD_str2int_map, 8, 0, 7},
     {"FTP_COMMAND", FW_ATTR_KEY_FTP_COMMAND, &g_FTP_COMMAND_int2str_map, &g_FTP_COMMAND_str2int_map, 4, 0, 3},
 };
@@ -93,8 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NamedRow{FW_ATTR_KEY_APP_ID, 11, "APP_ARP"}, NamedRow{FW_ATTR_KEY_APP_ID, 32, "APP_DNS"},
                       NamedRow{FW_ATTR_KEY_APP_ID, 45, "APP_FTP"}, NamedRow{FW_ATTR_KEY_APP_ID, 67, "APP_HTTP"},
                       NamedRow{FW_ATTR_KEY_APP_ID, 185, "APP_SMB"}, NamedRow{FW_ATTR_KEY_APP_ID, 198, "APP_SSH"},
-                      NamedRow{FW_ATTR_KEY_APP_ID, 199, "APP_SSL"},
-                      NamedRow{FW_ATTR_KEY_TLS_VERSION, 768, "SSL_V3"}, NamedRow{FW_ATTR_KEY_TLS_VERSION, 772, "TLS_V13"},
+                      NamedRow{FW_ATTR_KEY_APP_ID, 199, "APP_SSL"}, NamedRow{FW_ATTR_KEY_TLS_VERSION, 768, "SSL_V3"},
+                      NamedRow{FW_ATTR_KEY_TLS_VERSION, 772, "TLS_V13"},
                       NamedRow{FW_ATTR_KEY_TLS_CIPHER_SUITE, 0, "TLS_NULL_WITH_NULL_NULL"},
                       NamedRow{FW_ATTR_KEY_TLS_CIPHER_SUITE, 1, "TLS_RSA_WITH_NULL_MD5"},
                       NamedRow{FW_ATTR_KEY_TLS_CIPHER_SUITE, 0x1C, "SSL_FORTEZZA_KEA_WITH_NULL_SHA"},
@@ -161,14 +161,15 @@ TEST_P(KeyCatalogue, LooksUpByKeyNumberAndName) {
 INSTANTIATE_TEST_SUITE_P(
     L7, KeyCatalogue,
     ::testing::Values(KeyRow{0, "APP_ID", 10000, 2, 1, 1, 1}, KeyRow{1, "TLS_VERSION", 10001, 2, 1, 1, 1},
-                      KeyRow{2, "TLS_CIPHER_SUITE", 10002, 2, 1, 1, 1}, KeyRow{3, "CIFS_SMB_VERSION", 10003, 2, 1, 1, 1},
-                      KeyRow{4, "HTTP_METHOD", 10004, 2, 2, 1, 0}, KeyRow{5, "HTTP_PATH", 10005, 3, 2, 1, 0},
-                      KeyRow{6, "FTP_COMMAND", 10006, 2, 2, 1, 0}, KeyRow{7, "FQDN", 10007, 3, 0, 0, 1},
-                      KeyRow{8, "WIN_SID", 10008, 4, 0, 0, 1}, KeyRow{9, "USER_SID", 10009, 4, 0, 0, 1},
-                      KeyRow{10, "PROCESS_HASH", 10010, 1, 0, 0, 0}, KeyRow{11, "CTX_PROFILE_ID", 10011, 3, 2, 0, 0},
-                      KeyRow{12, "TB_DOW_ID", 10012, 1, 0, 0, 0}, KeyRow{13, "TB_ST_ID", 10015, 1, 0, 0, 0},
-                      KeyRow{14, "TB_ET_ID", 10016, 1, 0, 0, 0}, KeyRow{15, "TB_INTRV_ID", 10017, 5, 0, 0, 0},
-                      KeyRow{16, "TB_TZ_ID", 10018, 1, 0, 0, 0}, KeyRow{17, "DNS_TXN", 10019, 6, 1, 0, 1}));
+                      KeyRow{2, "TLS_CIPHER_SUITE", 10002, 2, 1, 1, 1},
+                      KeyRow{3, "CIFS_SMB_VERSION", 10003, 2, 1, 1, 1}, KeyRow{4, "HTTP_METHOD", 10004, 2, 2, 1, 0},
+                      KeyRow{5, "HTTP_PATH", 10005, 3, 2, 1, 0}, KeyRow{6, "FTP_COMMAND", 10006, 2, 2, 1, 0},
+                      KeyRow{7, "FQDN", 10007, 3, 0, 0, 1}, KeyRow{8, "WIN_SID", 10008, 4, 0, 0, 1},
+                      KeyRow{9, "USER_SID", 10009, 4, 0, 0, 1}, KeyRow{10, "PROCESS_HASH", 10010, 1, 0, 0, 0},
+                      KeyRow{11, "CTX_PROFILE_ID", 10011, 3, 2, 0, 0}, KeyRow{12, "TB_DOW_ID", 10012, 1, 0, 0, 0},
+                      KeyRow{13, "TB_ST_ID", 10015, 1, 0, 0, 0}, KeyRow{14, "TB_ET_ID", 10016, 1, 0, 0, 0},
+                      KeyRow{15, "TB_INTRV_ID", 10017, 5, 0, 0, 0}, KeyRow{16, "TB_TZ_ID", 10018, 1, 0, 0, 0},
+                      KeyRow{17, "DNS_TXN", 10019, 6, 1, 0, 1}));
 
 TEST(KeyCatalogueMisses, UnknownKeysNumbersAndNames) {
     EXPECT_EQ(dpID2attrkey(18), nullptr);

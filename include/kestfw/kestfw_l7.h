@@ -43,13 +43,13 @@ enum {
 /* Value types of an attribute key. */
 typedef uint32_t FWAttrKeyValueType;
 enum {
-    FW_ATTR_KVT_INT = 0,       /* signed 64-bit */
-    FW_ATTR_KVT_UINT = 1,      /* unsigned 64-bit */
-    FW_ATTR_KVT_EINT = 2,      /* enumerated: a number with its vocabulary name */
-    FW_ATTR_KVT_UUID_STR = 3,  /* 16-byte UUID and a text */
-    FW_ATTR_KVT_SID = 4,       /* 72-byte binary SID */
-    FW_ATTR_KVT_INTERVAL = 5,  /* time-of-day interval */
-    FW_ATTR_KVT_DNS_TXN = 6    /* DNS transaction */
+    FW_ATTR_KVT_INT = 0,      /* signed 64-bit */
+    FW_ATTR_KVT_UINT = 1,     /* unsigned 64-bit */
+    FW_ATTR_KVT_EINT = 2,     /* enumerated: a number with its vocabulary name */
+    FW_ATTR_KVT_UUID_STR = 3, /* 16-byte UUID and a text */
+    FW_ATTR_KVT_SID = 4,      /* 72-byte binary SID */
+    FW_ATTR_KVT_INTERVAL = 5, /* time-of-day interval */
+    FW_ATTR_KVT_DNS_TXN = 6   /* DNS transaction */
 };
 
 /* Operator an attribute was built with; the grammar builds every attribute with 0. */
@@ -73,11 +73,11 @@ enum { FW_CONT_ELEM_L7_ATTRIBUTE = 0 };
 
 /* Key record of the catalogue (13 bytes, packed). */
 typedef struct __attribute__((packed)) _FWAttrKey {
-    uint16_t valueType;   /* FWAttrKeyValueType */
-    uint16_t key;         /* FWAttrKeyID */
+    uint16_t valueType; /* FWAttrKeyValueType */
+    uint16_t key;       /* FWAttrKeyID */
     uint8_t discovery;
-    uint32_t toSlowPath;  /* action towards the slow path */
-    uint32_t toFastPath;  /* action towards the fast path */
+    uint32_t toSlowPath; /* action towards the slow path */
+    uint32_t toFastPath; /* action towards the fast path */
 } _FWAttrKey;
 
 /* Header of an encoded attribute (10 bytes); the value follows at offset 10:

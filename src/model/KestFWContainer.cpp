@@ -135,8 +135,8 @@ std::unique_ptr<CKestFWContainer> BuildContainer(const std::string& name, FWCont
     return std::unique_ptr<CKestFWContainer>(new CKestFWContainer(name, type));
 }
 
-std::unique_ptr<CKestFWContainer> BuildContainer(const std::string& name, FWContainerType type,
-                                                 const FWtlvChain* chain, unsigned int size) {
+std::unique_ptr<CKestFWContainer> BuildContainer(const std::string& name, FWContainerType type, const FWtlvChain* chain,
+                                                 unsigned int size) {
     std::unique_ptr<CKestFWContainer> c = BuildContainer(name, type);
     if (!c->parseTLVChain(chain, size)) return nullptr;
     return c;

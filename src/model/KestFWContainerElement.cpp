@@ -66,8 +66,7 @@ std::vector<uint8_t> encodeValue(const CKestFWContainerElement& e) {
 }
 }  // namespace
 
-bool CKestFWContainerElementLess::operator()(const CKestFWContainerElement& a,
-                                             const CKestFWContainerElement& b) const {
+bool CKestFWContainerElementLess::operator()(const CKestFWContainerElement& a, const CKestFWContainerElement& b) const {
     if (a < b) return true;
     if (b < a) return false;
     if (a.getTlvType() != b.getTlvType()) return a.getTlvType() < b.getTlvType();

@@ -37,7 +37,7 @@ public:
     // less than a header of room, a value longer than the room, an unknown kind or a value the
     // element refuses.
     static std::unique_ptr<CKestFWContainerElement> buildContainerElement(const FWtlvChainElem* element,
-                                                                           unsigned int room);
+                                                                          unsigned int room);
 
 private:
     FWContElementType m_kind;

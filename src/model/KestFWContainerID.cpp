@@ -9,8 +9,8 @@ namespace KestFirewall {
 
 void CKestFWContainerID::checkName(const std::string& name) {
     if (name.size() > FW_CONTAINER_NAME_MAX) {
-        const std::string reason = "size: " + std::to_string(name.size()) + "greater than max size: " +
-                                   std::to_string(FW_CONTAINER_NAME_MAX);
+        const std::string reason =
+            "size: " + std::to_string(name.size()) + "greater than max size: " + std::to_string(FW_CONTAINER_NAME_MAX);
         throw CInvalidContainerNameException(name, reason.c_str());
     }
 }
