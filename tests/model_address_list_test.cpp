@@ -131,8 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
                     AddCase{"ipv4_cidr", [] { return new CKestFWAddressIPv4CIDR("1.0.0.0/8", false); }, true, false},
                     AddCase{"ipv6_cidr", [] { return new CKestFWAddressIPv6CIDR("::/0", false); }, true, true},
                     AddCase{"ether", [] { return new CKestFWAddressEther("1:2:3:4:5:6", false); }, true, false},
-                    AddCase{"ether_range", [] { return new CKestFWAddressEtherRange("1:0:0:0:0:0-2:0:0:0:0:0", false); },
-                            true, false},
+                    AddCase{"ether_range",
+                            [] { return new CKestFWAddressEtherRange("1:0:0:0:0:0-2:0:0:0:0:0", false); }, true, false},
                     AddCase{"ether_mask", [] { return new CKestFWAddressEtherMask("1:0:0:0:0:0/1:0:0:0:0:0", false); },
                             true, false},
                     AddCase{"attr_int", [] { return new CKestFWAttrInt(0, "67"); }, true, false},
@@ -257,7 +257,7 @@ TEST(AddressListFactory, RebuildsMACAndSIDLists) {
     ASSERT_TRUE(sids.addAddress(CKestFWAddressFactory::newFromString(FW_ADDRSET_SID_ADDRESS, "S-1-5-18")));
     std::vector<FWAddress_> srecs = recordsOf(sids);
     srecs.push_back(srecs[0]);
-    srecs[1].type[0] = 18;  // a SID-list record stands for its SID match
+    srecs[1].type[0] = 18;    // a SID-list record stands for its SID match
     srecs[1].body[14] = '9';  // record byte 18: "S-1-5-18" becomes "S-1-5-98"
     std::unique_ptr<CKestFWAddressList> s(
         CKestFWAddressListFactory::newFromArray(FW_ADDRSET_SID, setID("admins"), srecs.data(), 2));
@@ -351,9 +351,9 @@ TEST(AddressListFactory, BufferMustHoldEveryRecord) {
         EXPECT_STREQ(e.what(), "expect 288 byte in message buffer, but only get 287 bytes");
     }
     // A count whose byte size does not fit in 32 bits is refused before anything is read.
-    EXPECT_THROW(delete CKestFWAddressListFactory::newFromMsgBuf(FW_ADDRSET_IP, setID("s"), recs.data(), 288,
-                                                                 0x10000000u),
-                 CInsufficientMsgBufException);
+    EXPECT_THROW(
+        delete CKestFWAddressListFactory::newFromMsgBuf(FW_ADDRSET_IP, setID("s"), recs.data(), 288, 0x10000000u),
+        CInsufficientMsgBufException);
     std::unique_ptr<CKestFWAddressList> empty(
         CKestFWAddressListFactory::newFromMsgBuf(FW_ADDRSET_MAC, setID("s"), nullptr, 0, 0));
     EXPECT_EQ(empty->toString(), "mac {s}");
@@ -395,8 +395,8 @@ Maker mk(const char* text, bool negate = false) {
 INSTANTIATE_TEST_SUITE_P(
     Forms, AddressOrder,
     testing::Values(
-        OrderCase{"type_code_first", [] { return new CKestFWAddressAny(true); }, mk<CKestFWAddressIPv4>("0.0.0.0"), true,
-                  false},
+        OrderCase{"type_code_first", [] { return new CKestFWAddressAny(true); }, mk<CKestFWAddressIPv4>("0.0.0.0"),
+                  true, false},
         OrderCase{"plain_before_not", mk<CKestFWAddressIPv4>("10.0.0.2"), mk<CKestFWAddressIPv4>("10.0.0.1", true),
                   true, false},
         OrderCase{"any_equal", [] { return new CKestFWAddressAny(); }, [] { return new CKestFWAddressAny(); }, false,
@@ -405,8 +405,8 @@ INSTANTIATE_TEST_SUITE_P(
         OrderCase{"ipv4_native_word", mk<CKestFWAddressIPv4>("2.0.0.1"), mk<CKestFWAddressIPv4>("1.0.0.2"), true,
                   false},
         OrderCase{"ipv4_equal", mk<CKestFWAddressIPv4>("1.2.3.4"), mk<CKestFWAddressIPv4>("1.2.3.4"), false, false},
-        OrderCase{"cidr_prefix_first", mk<CKestFWAddressIPv4CIDR>("10.0.0.0/8"), mk<CKestFWAddressIPv4CIDR>("1.0.0.0/16"),
-                  true, false},
+        OrderCase{"cidr_prefix_first", mk<CKestFWAddressIPv4CIDR>("10.0.0.0/8"),
+                  mk<CKestFWAddressIPv4CIDR>("1.0.0.0/16"), true, false},
         OrderCase{"cidr_unmasked_address", mk<CKestFWAddressIPv4CIDR>("10.0.0.1/8"),
                   mk<CKestFWAddressIPv4CIDR>("10.0.0.2/8"), true, false},
         OrderCase{"ipv4_range_end_first", mk<CKestFWAddressIPv4Range>("9.0.0.0-9.0.0.5"),
@@ -414,12 +414,12 @@ INSTANTIATE_TEST_SUITE_P(
         OrderCase{"ipv4_range_then_start", mk<CKestFWAddressIPv4Range>("1.0.0.1-1.0.0.9"),
                   mk<CKestFWAddressIPv4Range>("1.0.0.2-1.0.0.9"), true, false},
         OrderCase{"ipv6_last_word_first", mk<CKestFWAddressIPv6>("1::2"), mk<CKestFWAddressIPv6>("2::1"), false, true},
-        OrderCase{"ipv6_cidr_prefix_first", mk<CKestFWAddressIPv6CIDR>("ff00::/8"),
-                  mk<CKestFWAddressIPv6CIDR>("::/16"), true, false},
-        OrderCase{"ipv6_range_end_first", mk<CKestFWAddressIPv6Range>("::5-1::"), mk<CKestFWAddressIPv6Range>("::1-::2"),
+        OrderCase{"ipv6_cidr_prefix_first", mk<CKestFWAddressIPv6CIDR>("ff00::/8"), mk<CKestFWAddressIPv6CIDR>("::/16"),
                   true, false},
-        OrderCase{"ether_bytes", mk<CKestFWAddressEther>("00:00:00:00:00:ff"), mk<CKestFWAddressEther>("01:00:00:00:00:00"),
-                  true, false},
+        OrderCase{"ipv6_range_end_first", mk<CKestFWAddressIPv6Range>("::5-1::"),
+                  mk<CKestFWAddressIPv6Range>("::1-::2"), true, false},
+        OrderCase{"ether_bytes", mk<CKestFWAddressEther>("00:00:00:00:00:ff"),
+                  mk<CKestFWAddressEther>("01:00:00:00:00:00"), true, false},
         OrderCase{"ether_mask_then_mask", mk<CKestFWAddressEtherMask>("1:0:0:0:0:0/0:0:0:0:0:1"),
                   mk<CKestFWAddressEtherMask>("1:0:0:0:0:0/0:0:0:0:0:2"), true, false},
         OrderCase{"ether_range_start_first", mk<CKestFWAddressEtherRange>("1:0:0:0:0:0-9:0:0:0:0:0"),
@@ -463,8 +463,8 @@ TEST(AddressOrderErrors, SortingMixedFormsGroupsByTypeThenFlag) {
     std::sort(v.begin(), v.end(), [](const auto& x, const auto& y) { return *x < *y; });
     std::vector<std::string> got;
     for (const auto& a : v) got.push_back(a->toString());
-    EXPECT_EQ(got, (std::vector<std::string>{"any", "ip 10.0.0.3", "not ip 10.0.0.1", "ip ::1",
-                                             "mac 00:00:00:00:00:01", "addrset a", "addrset b"}));
+    EXPECT_EQ(got, (std::vector<std::string>{"any", "ip 10.0.0.3", "not ip 10.0.0.1", "ip ::1", "mac 00:00:00:00:00:01",
+                                             "addrset a", "addrset b"}));
 }
 
 // --- Id lists.

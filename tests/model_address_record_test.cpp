@@ -5,8 +5,8 @@
 
 #include <cstring>
 #include <functional>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -298,7 +298,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {{0, {3, 0}}, {4, {10, 0, 0, 9, 10, 0, 0, 1}}},
                   33,
                   "invalid IPv4 range: 10.0.0.9 - 10.0.0.1"},
-        BadRecord{"ipv4_range_single", {{0, {3, 0}}, {4, {10, 0, 0, 1, 10, 0, 0, 1}}}, 33,
+        BadRecord{"ipv4_range_single",
+                  {{0, {3, 0}}, {4, {10, 0, 0, 1, 10, 0, 0, 1}}},
+                  33,
                   "invalid IPv4 range: 10.0.0.1 - 10.0.0.1"},
         // Word by word: the last words are out of order although the end is the larger number.
         BadRecord{"ipv6_range_words",
@@ -310,12 +312,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadRecord{"ipv4_prefix", {{0, {5, 0}}, {8, {33}}}, 33, "invalid ipv4 cidr: 33"},
         BadRecord{"ipv6_prefix", {{0, {6, 0}}, {20, {129}}}, 33, "invalid ipv6 cidr: 129"},
         BadRecord{"ipv6_prefix_255", {{0, {6, 0}}, {20, {255}}}, 33, "invalid ipv6 cidr: 255"},
-        BadRecord{"addrset_unterminated", {{0, {11, 0}}, {4, Bytes(38, 'a')}}, 32,
-                  "id is too long: " + std::string(38, 'a')},
-        BadRecord{"string_unterminated", {{0, {14, 0}}, {12, Bytes(131, 'x')}}, 32,
+        BadRecord{
+            "addrset_unterminated", {{0, {11, 0}}, {4, Bytes(38, 'a')}}, 32, "id is too long: " + std::string(38, 'a')},
+        BadRecord{"string_unterminated",
+                  {{0, {14, 0}}, {12, Bytes(131, 'x')}},
+                  32,
                   "id is too long: " + std::string(131, 'x')},
-        BadRecord{"sid_unterminated", {{0, {15, 0}}, {12, Bytes(76, 'S')}}, 32,
-                  "id is too long: " + std::string(76, 'S')}),
+        BadRecord{
+            "sid_unterminated", {{0, {15, 0}}, {12, Bytes(76, 'S')}}, 32, "id is too long: " + std::string(76, 'S')}),
     [](const testing::TestParamInfo<BadRecord>& info) { return std::string(info.param.name); });
 
 TEST(AddressRecord, RecordConstructorsCheckTheirTypeCode) {

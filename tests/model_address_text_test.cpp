@@ -82,8 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
                     MemberText{FW_ADDRSET_IP, "::/0", "ip ::/0", 6},
                     MemberText{FW_ADDRSET_MAC, "00:11:22:33:44:55", "mac 00:11:22:33:44:55", 7},
                     MemberText{FW_ADDRSET_MAC, "A:BB:C:DD:E:FF", "mac 0a:bb:0c:dd:0e:ff", 7},
-                    MemberText{FW_ADDRSET_MAC, "aa:bb:cc:dd:ee:ff/ff:ff:ff:0:0:0", "mac aa:bb:cc:dd:ee:ff/ff:ff:ff:00:00:00",
-                               9},
+                    MemberText{FW_ADDRSET_MAC, "aa:bb:cc:dd:ee:ff/ff:ff:ff:0:0:0",
+                               "mac aa:bb:cc:dd:ee:ff/ff:ff:ff:00:00:00", 9},
                     MemberText{FW_ADDRSET_SID_ADDRESS, "S-1-5-21-1-2-3", "sid attr S-1-5-21-1-2-3", 15}),
     [](const testing::TestParamInfo<MemberText>& info) { return "case" + std::to_string(info.index); });
 
@@ -129,7 +129,9 @@ in6_addr v6(const char* s) {
     inet_pton(AF_INET6, s, &a);
     return a;
 }
-fw_ether_ mac(uint8_t a, uint8_t b, uint8_t c, uint8_t d, uint8_t e, uint8_t f) { return fw_ether_{{a, b, c, d, e, f}}; }
+fw_ether_ mac(uint8_t a, uint8_t b, uint8_t c, uint8_t d, uint8_t e, uint8_t f) {
+    return fw_ether_{{a, b, c, d, e, f}};
+}
 
 INSTANTIATE_TEST_SUITE_P(
     AllForms, FormRoundTrip,
@@ -138,20 +140,19 @@ INSTANTIATE_TEST_SUITE_P(
             FormText{"any", [](bool n) { return new CKestFWAddressAny(n); }, "any"},
             FormText{"ipv4", [](bool n) { return new CKestFWAddressIPv4(v4("1.2.3.4"), n); }, "ip 1.2.3.4"},
             FormText{"ipv6", [](bool n) { return new CKestFWAddressIPv6(v6("fe80::a"), n); }, "ip fe80::a"},
-            FormText{"ipv4_range",
-                     [](bool n) { return new CKestFWAddressIPv4Range(v4("9.9.9.9"), v4("9.9.10.0"), n); },
+            FormText{"ipv4_range", [](bool n) { return new CKestFWAddressIPv4Range(v4("9.9.9.9"), v4("9.9.10.0"), n); },
                      "ip 9.9.9.9-9.9.10.0"},
             FormText{"ipv6_range", [](bool n) { return new CKestFWAddressIPv6Range(v6("::1"), v6("::9"), n); },
                      "ip ::1-::9"},
             FormText{"ipv4_cidr", [](bool n) { return new CKestFWAddressIPv4CIDR(v4("172.16.0.0"), 12, n); },
                      "ip 172.16.0.0/12"},
-            FormText{"ipv6_cidr", [](bool n) { return new CKestFWAddressIPv6CIDR(v6("fd00::"), 8, n); },
-                     "ip fd00::/8"},
+            FormText{"ipv6_cidr", [](bool n) { return new CKestFWAddressIPv6CIDR(v6("fd00::"), 8, n); }, "ip fd00::/8"},
             FormText{"ether", [](bool n) { return new CKestFWAddressEther(mac(1, 2, 3, 4, 5, 0xfe), n); },
                      "mac 01:02:03:04:05:fe"},
-            FormText{"ether_mask",
-                     [](bool n) { return new CKestFWAddressEtherMask(mac(1, 0, 0, 0, 0, 0), mac(1, 0, 0, 0, 0, 0), n); },
-                     "mac 01:00:00:00:00:00/01:00:00:00:00:00"},
+            FormText{
+                "ether_mask",
+                [](bool n) { return new CKestFWAddressEtherMask(mac(1, 0, 0, 0, 0, 0), mac(1, 0, 0, 0, 0, 0), n); },
+                "mac 01:00:00:00:00:00/01:00:00:00:00:00"},
             FormText{"ether_range",
                      [](bool n) { return new CKestFWAddressEtherRange("01:00:00:00:00:00-02:00:00:00:00:00", n); },
                      "mac 01:00:00:00:00:00-02:00:00:00:00:00"},
@@ -163,7 +164,8 @@ INSTANTIATE_TEST_SUITE_P(
                      "unsigned int attr 18446744073709551615"},
             FormText{"attr_string", [](bool n) { return new CKestFWAttrString(7, "www.example.com", n); },
                      "str attr www.example.com"},
-            FormText{"attr_sid", [](bool n) { return new CKestFWAttrSID(9, "L-01234567-89ab-cdef-0123-456789abcdef:7", n); },
+            FormText{"attr_sid",
+                     [](bool n) { return new CKestFWAttrSID(9, "L-01234567-89ab-cdef-0123-456789abcdef:7", n); },
                      "sid attr L-01234567-89ab-cdef-0123-456789abcdef:7"}),
         testing::Bool()),
     [](const testing::TestParamInfo<std::tuple<FormText, bool>>& info) {
@@ -208,8 +210,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"ipv4_octet", fromText<CKestFWAddressIPv4>("10.0.0.256"), 33, "10.0.0.256"},
         Refusal{"ipv4_empty", fromText<CKestFWAddressIPv4>("   "), 33, "   "},
         Refusal{"ipv6_bad", fromText<CKestFWAddressIPv6>("2001:db8:::1"), 33, "2001:db8:::1"},
-        Refusal{"ipv4_range_single", fromText<CKestFWAddressIPv4Range>("10.0.0.1-10.0.0.1"), 33,
-                "10.0.0.1-10.0.0.1"},
+        Refusal{"ipv4_range_single", fromText<CKestFWAddressIPv4Range>("10.0.0.1-10.0.0.1"), 33, "10.0.0.1-10.0.0.1"},
         Refusal{"ipv4_range_reversed", fromText<CKestFWAddressIPv4Range>("10.0.1.0-10.0.0.255"), 33,
                 "10.0.1.0-10.0.0.255"},
         Refusal{"ipv4_range_no_dash", fromText<CKestFWAddressIPv4Range>("10.0.0.1"), 33, "10.0.0.1"},
@@ -253,9 +254,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Numeric order, not byte order of the stored word.
         Refusal{"ipv4_range_reversed", [] { CKestFWAddressIPv4Range a(v4("1.0.0.2"), v4("0.0.0.3"), false); }, 33,
                 "invalid IPv4 range: 1.0.0.2 - 0.0.0.3"},
-        Refusal{"ipv6_range_last_word",
-                [] { CKestFWAddressIPv6Range a(v6("2001:db8::ff"), v6("2001:db9::1"), false); }, 33,
-                "invalid IPv6 range: 2001:db8::ff - 2001:db9::1"},
+        Refusal{"ipv6_range_last_word", [] { CKestFWAddressIPv6Range a(v6("2001:db8::ff"), v6("2001:db9::1"), false); },
+                33, "invalid IPv6 range: 2001:db8::ff - 2001:db9::1"},
         Refusal{"ipv4_prefix", [] { CKestFWAddressIPv4CIDR a(v4("10.0.0.0"), 33, false); }, 33,
                 "invalid ipv4 cidr: 33"},
         Refusal{"ipv6_prefix", [] { CKestFWAddressIPv6CIDR a(v6("::"), 200, false); }, 33, "invalid ipv6 cidr: 200"},
@@ -341,7 +341,8 @@ INSTANTIATE_TEST_SUITE_P(
     AllForms, AddressPredicates,
     testing::Values(
         Predicates{"any", [] { return new CKestFWAddressAny(); }, false, false, false, false, false, ""},
-        Predicates{"ipv4", [] { return new CKestFWAddressIPv4("1.1.1.1", false); }, true, false, false, true, false, ""},
+        Predicates{"ipv4", [] { return new CKestFWAddressIPv4("1.1.1.1", false); }, true, false, false, true, false,
+                   ""},
         Predicates{"ipv4_range", [] { return new CKestFWAddressIPv4Range("1.1.1.1-1.1.1.2", false); }, true, false,
                    false, true, false, ""},
         Predicates{"ipv4_cidr", [] { return new CKestFWAddressIPv4CIDR("1.1.1.0/24", false); }, true, false, false,
@@ -357,8 +358,7 @@ INSTANTIATE_TEST_SUITE_P(
                    true, false, false, false, ""},
         Predicates{"ether_range", [] { return new CKestFWAddressEtherRange("1:0:0:0:0:0-2:0:0:0:0:0", false); }, false,
                    true, false, false, false, ""},
-        Predicates{"addrset", [] { return new CKestFWAddrSetID("s1", false); }, false, false, true, false, false,
-                   "s1"},
+        Predicates{"addrset", [] { return new CKestFWAddrSetID("s1", false); }, false, false, true, false, false, "s1"},
         Predicates{"attr", [] { return new CKestFWAttrUInt(1, "5"); }, false, false, true, false, false, ""}),
     [](const testing::TestParamInfo<Predicates>& info) { return std::string(info.param.name); });
 

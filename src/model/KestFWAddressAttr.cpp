@@ -11,8 +11,7 @@ static_assert(CKestFWAddressAttr::kBodySize == 139, "attribute body is record by
 static_assert(CKestFWAddressAttr::kTextOff + CKestFWAddressAttr::kStringWidth == CKestFWAddressAttr::kBodySize,
               "string value ends at record byte 142");
 
-CKestFWAddressAttr::CKestFWAddressAttr(FWAttrIDType id, FWAttrIDValType valType, bool negate)
-    : CKestFWAddress(negate) {
+CKestFWAddressAttr::CKestFWAddressAttr(FWAttrIDType id, FWAttrIDValType valType, bool negate) : CKestFWAddress(negate) {
     memset(m_body, 0, sizeof m_body);
     ByteWriter w(m_body, sizeof m_body);
     w.putAt<uint32_t>(kIdOff, id);

@@ -30,9 +30,9 @@ void CKestFWAddressEtherRange::checkOrder() const {
     if (AddressUtil::etherNumber(m_start) < AddressUtil::etherNumber(m_end)) return;
     const uint8_t* s = m_start.octet;
     const uint8_t* e = m_end.octet;
-    std::string msg = kestfwFormat(
-        "invalid ethernet range: %02x:%02x:%02x:%02x:%02x:%02x-%02x:%02x:%02x:%02x:%02x:%02x", s[0], s[1], s[2], s[3],
-        s[4], s[5], e[0], e[1], e[2], e[3], e[4], e[5]);
+    std::string msg =
+        kestfwFormat("invalid ethernet range: %02x:%02x:%02x:%02x:%02x:%02x-%02x:%02x:%02x:%02x:%02x:%02x", s[0], s[1],
+                     s[2], s[3], s[4], s[5], e[0], e[1], e[2], e[3], e[4], e[5]);
     throw CInvalidEtherRangeException(msg.c_str());
 }
 

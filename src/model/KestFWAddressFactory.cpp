@@ -106,4 +106,3 @@ CKestFWAddress* CKestFWAddressFactory::newFromString(FWAddrSetType_t kind, const
 }
 
 }  // namespace KestFirewall
-

@@ -1,4 +1,5 @@
-// The members of a IP address set as read from records: any, IPv4 and IPv6 hosts, ranges and networks (type codes 0 to 6).
+// The members of an IP address set as read from records: any, IPv4 and IPv6 hosts, ranges and
+// networks (type codes 0 to 6).
 #pragma once
 
 #include "model/KestFWAddressList.h"

@@ -19,8 +19,8 @@ constexpr size_t kMaxStringValue = 128;
 constexpr size_t kMaxSidValue = 75;
 
 constexpr unsigned typeCodeOf(FWAttrIDValType v) {
-    return v == FW_ATTR_VAL_INT    ? FW_ADDRESS_ATTR_INT
-           : v == FW_ATTR_VAL_UINT ? FW_ADDRESS_ATTR_UINT
+    return v == FW_ATTR_VAL_INT      ? FW_ADDRESS_ATTR_INT
+           : v == FW_ATTR_VAL_UINT   ? FW_ADDRESS_ATTR_UINT
            : v == FW_ATTR_VAL_STRING ? FW_ADDRESS_ATTR_STRING
                                      : FW_ADDRESS_ATTR_SID;
 }

@@ -21,8 +21,7 @@ public:
     CKestFWAttr(FWAttrIDType id, const char* text, bool negate = false);
     // A numeric value (integer matches only).
     template <FWAttrIDValType W = V, typename = std::enable_if_t<W == FW_ATTR_VAL_INT || W == FW_ATTR_VAL_UINT>>
-    CKestFWAttr(FWAttrIDType id, std::conditional_t<W == FW_ATTR_VAL_INT, int64_t, uint64_t> value,
-                bool negate = false)
+    CKestFWAttr(FWAttrIDType id, std::conditional_t<W == FW_ATTR_VAL_INT, int64_t, uint64_t> value, bool negate = false)
         : CKestFWAddressAttr(id, V, negate) {
         setNumber(static_cast<uint64_t>(value));
     }
