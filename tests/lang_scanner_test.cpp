@@ -296,7 +296,8 @@ TEST(ScannerKeywords, CaseAndWholeWordRules) {
             ASSERT_EQ(s.tokens.size(), 1u) << variant;
             if (folds) {
                 EXPECT_EQ(s.tokens[0].code, k.code) << variant;
-            } else if (variant.find_first_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ") != std::string::npos) {
+            } else if (variant.find_first_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ") !=
+                       std::string::npos) {
                 EXPECT_EQ(render(s.tokens[0]), "double-quoted string=" + variant) << variant;
             }
         }
@@ -339,8 +340,7 @@ INSTANTIATE_TEST_SUITE_P(
                     V{"keyword pass/accept", "keyword reject/deny", "keyword lb-l4", "keyword lb-l7", "keyword option",
                       "keyword connection"}},
         LiteralCase{". [ ] { } ; , :", V{"'.'", "'['", "']'", "'{'", "'}'", "';'", "','", "':'"}},
-        LiteralCase{"any:80", V{"Any:port=any:80"}},
-        LiteralCase{"ANY:80", V{"keyword any", "':'", "decimal=80"}},
+        LiteralCase{"any:80", V{"Any:port=any:80"}}, LiteralCase{"ANY:80", V{"keyword any", "':'", "decimal=80"}},
         LiteralCase{"any:123456", V{"Any:port=any:12345", "decimal=6"}},
         // IPv4 forms.
         LiteralCase{"10.0.0.1", V{"IPv4 address=10.0.0.1"}},
@@ -354,11 +354,12 @@ INSTANTIATE_TEST_SUITE_P(
         LiteralCase{"1.2.3.4:8080", V{"IPv4:port=1.2.3.4:8080"}},
         LiteralCase{"1.2.3.4:123456", V{"IPv4:port=1.2.3.4:12345", "decimal=6"}},
         // IPv6 forms.
-        LiteralCase{":: ::1 1:: fe80::1:2", V{"IPv6 address=::", "IPv6 address=::1", "IPv6 address=1::",
-                                             "IPv6 address=fe80::1:2"}},
+        LiteralCase{":: ::1 1:: fe80::1:2",
+                    V{"IPv6 address=::", "IPv6 address=::1", "IPv6 address=1::", "IPv6 address=fe80::1:2"}},
         LiteralCase{"1:2:3:4:5:6:7:8 ABCD:ef01::", V{"IPv6 address=1:2:3:4:5:6:7:8", "IPv6 address=ABCD:ef01::"}},
-        LiteralCase{"::ffff:1.2.3.4 1:2:3:4:5:6:1.2.3.4 1::5:6:1.2.3.4",
-                    V{"IPv6 address=::ffff:1.2.3.4", "IPv6 address=1:2:3:4:5:6:1.2.3.4", "IPv6 address=1::5:6:1.2.3.4"}},
+        LiteralCase{
+            "::ffff:1.2.3.4 1:2:3:4:5:6:1.2.3.4 1::5:6:1.2.3.4",
+            V{"IPv6 address=::ffff:1.2.3.4", "IPv6 address=1:2:3:4:5:6:1.2.3.4", "IPv6 address=1::5:6:1.2.3.4"}},
         LiteralCase{"1:2:3:4:5:6:7:8:9", V{"IPv6 address=1:2:3:4:5:6:7:8", "':'", "decimal=9"}},
         LiteralCase{"2001:db8::/32", V{"IPv6 address with CIDR=2001:db8::/32"}},
         LiteralCase{"2001:db8::/ffff:ffff::", V{"IPv6 address with CIDR=2001:db8::/ffff:ffff::"}},
@@ -370,9 +371,9 @@ INSTANTIATE_TEST_SUITE_P(
                     V{"Ethernet address with range=ab:cd:ef:01:23:45|ab:cd:ef:01:23:ff"}},
         LiteralCase{"00:11:22:33:44:55/ff:ff:ff:00:00:00",
                     V{"Ethernet address with mask=00:11:22:33:44:55|ff:ff:ff:00:00:00"}},
-        LiteralCase{"a:b:c:d:e:f", V{"double-quoted string=a", "':'", "double-quoted string=b", "':'",
-                                     "double-quoted string=c", "':'", "double-quoted string=d", "':'",
-                                     "double-quoted string=e", "':'", "double-quoted string=f"}},
+        LiteralCase{"a:b:c:d:e:f",
+                    V{"double-quoted string=a", "':'", "double-quoted string=b", "':'", "double-quoted string=c", "':'",
+                      "double-quoted string=d", "':'", "double-quoted string=e", "':'", "double-quoted string=f"}},
         // UUIDs.
         LiteralCase{"01234567-89ab-cdef-0123-456789abcdef",
                     V{"double-quoted string=01234567-89ab-cdef-0123-456789abcdef"}},
@@ -384,16 +385,14 @@ INSTANTIATE_TEST_SUITE_P(
         LiteralCase{"\"a b; c\" 'single \"q\"'", V{"double-quoted string=a b; c", "double-quoted string=single \"q\""}},
         LiteralCase{"\"\"", V{"double-quoted string="}},
         LiteralCase{"\"a\\\"b\"", V{"double-quoted string=a\\", "double-quoted string=b"}},
-        LiteralCase{"_a.b/c-d /x .5 .", V{"double-quoted string=_a.b/c-d", "double-quoted string=/x",
-                                          "double-quoted string=.5", "'.'"}},
+        LiteralCase{"_a.b/c-d /x .5 .",
+                    V{"double-quoted string=_a.b/c-d", "double-quoted string=/x", "double-quoted string=.5", "'.'"}},
         LiteralCase{"/* a */ b */", V{"double-quoted string=b", "double-quoted string=/"}},
         LiteralCase{"/* multi\nline */x # to the end", V{"double-quoted string=x"}},
         LiteralCase{"a#b\nc", V{"double-quoted string=a", "double-quoted string=c"}},
         // Numbers and ranges.
-        LiteralCase{"1-5 1:5", V{"range=1..5", "range=1..5"}},
-        LiteralCase{"9-2", V{"range=9..2"}},
-        LiteralCase{"4294967297-4294967295", V{"range=1..-1"}},
-        LiteralCase{"-1-5", V{"decimal=-1", "decimal=-5"}},
+        LiteralCase{"1-5 1:5", V{"range=1..5", "range=1..5"}}, LiteralCase{"9-2", V{"range=9..2"}},
+        LiteralCase{"4294967297-4294967295", V{"range=1..-1"}}, LiteralCase{"-1-5", V{"decimal=-1", "decimal=-5"}},
         LiteralCase{"0 -0 42 42l 42L", V{"decimal=0", "decimal=0", "decimal=42", "decimal=42", "decimal=42"}},
         LiteralCase{"9223372036854775807 -9223372036854775808",
                     V{"decimal=9223372036854775807", "decimal=-9223372036854775808"}},
@@ -402,8 +401,7 @@ INSTANTIATE_TEST_SUITE_P(
         LiteralCase{"0x7fffffffffffffff", V{"decimal=9223372036854775807"}},
         LiteralCase{"0x1fu 0xffffffffffffffffUL", V{"hex=31", "hex=18446744073709551615"}},
         LiteralCase{"0X1F", V{"decimal=0", "double-quoted string=X1F"}},
-        LiteralCase{"12abc", V{"decimal=12", "double-quoted string=abc"}},
-        LiteralCase{"", V{}},
+        LiteralCase{"12abc", V{"decimal=12", "double-quoted string=abc"}}, LiteralCase{"", V{}},
         LiteralCase{"  \t\r\n# only a comment", V{}}));
 
 struct ErrorCase {

@@ -10,8 +10,8 @@
 #include <boost/tokenizer.hpp>
 #include <cctype>
 #include <cerrno>
-#include <cstdarg>
 #include <climits>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,12 +23,12 @@
 using namespace KestFirewall;
 
 const char* const g_kestfw_timeout_name[KESTFW_TIMEOUT_COUNT] = {
-    "dfw.tcp.first_packet",   "dfw.tcp.opening",  "dfw.tcp.established",  "dfw.tcp.closing",
-    "dfw.tcp.fin_wait",       "dfw.tcp.closed",   "dfw.udp.first_packet", "dfw.udp.single",
-    "dfw.udp.multiple",       "dfw.icmp.first_packet", "dfw.icmp.error_reply", "dfw.other.first_packet",
-    "dfw.other.single",       "dfw.other.multiple", "dfw.ip.frag",        "dfw.interval",
-    "dfw.adaptive_start",     "dfw.adaptive_end", "dfw.src_node",         "dfw.ts_diff",
-    "dfw.invalid_state",      "dfw.invalid_l7",   "dfw.TBR_revalidation"};
+    "dfw.tcp.first_packet", "dfw.tcp.opening",       "dfw.tcp.established",  "dfw.tcp.closing",
+    "dfw.tcp.fin_wait",     "dfw.tcp.closed",        "dfw.udp.first_packet", "dfw.udp.single",
+    "dfw.udp.multiple",     "dfw.icmp.first_packet", "dfw.icmp.error_reply", "dfw.other.first_packet",
+    "dfw.other.single",     "dfw.other.multiple",    "dfw.ip.frag",          "dfw.interval",
+    "dfw.adaptive_start",   "dfw.adaptive_end",      "dfw.src_node",         "dfw.ts_diff",
+    "dfw.invalid_state",    "dfw.invalid_l7",        "dfw.TBR_revalidation"};
 
 namespace KestFirewall {
 
@@ -65,8 +65,7 @@ int guarded(F&& f) {
 
 }  // namespace
 
-unsigned kestfwScanFields(const char* text, const char* pattern, uint8_t* bytes, unsigned* number,
-                          const char** end) {
+unsigned kestfwScanFields(const char* text, const char* pattern, uint8_t* bytes, unsigned* number, const char** end) {
     if (text == nullptr || pattern == nullptr) return 0;
     unsigned values = 0;
     const char* p = text;
@@ -229,8 +228,8 @@ int attrIvlToStr(const fwattr_intrv& interval, std::string& out) {
     return guarded([&]() -> int {
         fwattr_intrv v;
         memcpy(&v, &interval, sizeof v);
-        std::string s = secstoTimeStr(static_cast<unsigned long>(v.start)) + "," +
-                        secstoTimeStr(static_cast<unsigned long>(v.end));
+        std::string s =
+            secstoTimeStr(static_cast<unsigned long>(v.start)) + "," + secstoTimeStr(static_cast<unsigned long>(v.end));
         if (v.day != FWATTR_EVERY_DAY) s += "," + ConvertIntToDayStr(v.day);
         out.swap(s);
         return 1;
@@ -650,7 +649,7 @@ static int wellKnownProtocol(const char* name) {
     static const struct {
         const char* name;
         int number;
-    } known[] = {{"ip", 0},   {"icmp", 1}, {"igmp", 2},  {"tcp", 6},        {"udp", 17},  {"gre", 47},
+    } known[] = {{"ip", 0},   {"icmp", 1}, {"igmp", 2},       {"tcp", 6},     {"udp", 17},  {"gre", 47},
                  {"esp", 50}, {"ah", 51},  {"ipv6-icmp", 58}, {"icmpv6", 58}, {"sctp", 132}};
     for (const auto& k : known)
         if (strcasecmp(name, k.name) == 0) return k.number;
