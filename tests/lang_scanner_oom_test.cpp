@@ -1,0 +1,49 @@
+// The scanner's one recoverable allocation: the private copy of a range token. This program supplies
+// its own strdup, which the scanner's code links against, so the copy can be made to fail.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "lang/kestfw_parser.hpp"
+#include "lang/kestfw_scanner.hpp"
+
+namespace {
+bool g_failCopies = false;
+}
+
+extern "C" char* strdup(const char* s) noexcept {
+    if (g_failCopies) return nullptr;
+    size_t n = strlen(s) + 1;
+    char* p = static_cast<char*>(malloc(n));
+    if (p != nullptr) memcpy(p, s, n);
+    return p;
+}
+
+TEST(ScannerMemory, FailedRangeCopyEndsTheScanWithStatus8) {
+    for (const char* text : {"ip 10.0.0.1-5", "ip 10.0.0.1-10.0.0.9", "ip 2001:db8::1-2001:db8::9"}) {
+        for (bool fail : {false, true}) {
+            fw_lex_extra_ extra{};
+            yyscan_t scanner = nullptr;
+            ASSERT_EQ(yylex_init_extra(&extra, &scanner), 0);
+            YY_BUFFER_STATE buffer = yy_scan_string(text, scanner);
+            YYSTYPE value;
+            YYLTYPE location{};
+            EXPECT_EQ(yylex(&value, &location, scanner), KW_IP);
+            g_failCopies = fail;
+            int code = yylex(&value, &location, scanner);
+            g_failCopies = false;
+            if (fail) {
+                EXPECT_EQ(code, 0) << text;
+                EXPECT_EQ(extra.status, 8u);
+                EXPECT_STREQ(extra.message, "out of memory");
+            } else {
+                EXPECT_TRUE(code == IPV4_RANGE || code == IPV6_RANGE) << text;
+                EXPECT_EQ(extra.status, 0u);
+            }
+            yy_delete_buffer(buffer, scanner);
+            yylex_destroy(scanner);
+        }
+    }
+}
