@@ -4,5 +4,6 @@
 
 #include "kestfw_types.h"
 #include "kestfw_frame.h"
+#include "kestfw_cmd.h"
 
 #endif /* KESTFW_H */
