@@ -261,7 +261,7 @@ int kestsim_submit(void* request) {
     // Where a daemon-backed shim will forward: the record's port and message travel to the daemon named
     // by the environment and its answer is copied back over the message. Until then the process engine
     // answers.
-    if (!request) return fail(EFAULT);
+    if (!request) return processEngine().process(nullptr, nullptr, 0, EFAULT);
     uint8_t record[Request::kSize];
     memcpy(record, request, sizeof record);
     {
