@@ -12,6 +12,8 @@ class CKestFWIOChannel;
 class KESTFW_API CKestFWLibHandle {
 public:
     CKestFWLibHandle();
+    // Uses the given message buffer (the handle owns it) instead of a simple one.
+    explicit CKestFWLibHandle(CKestFWMsgBuf* msgBuf) : m_msgBuf(msgBuf) {}
     ~CKestFWLibHandle();
     CKestFWLibHandle(const CKestFWLibHandle&) = delete;
     CKestFWLibHandle& operator=(const CKestFWLibHandle&) = delete;

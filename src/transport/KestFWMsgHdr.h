@@ -100,12 +100,12 @@ inline bool readCmdHdr(const void* p, size_t avail, kest_cmd_hdr_* h) {
     return r.ok();
 }
 
-// The reserved half-word is left as it is: the sender does not own it.
+// The kernel ignores the reserved half-word; it is zeroed so no stale heap bytes leave the process.
 inline bool writeCmdHdr(void* p, size_t avail, uint32_t bodyLen, uint16_t opcode, uint32_t status) {
     ByteWriter w(p, avail);
     w.u32(bodyLen);
     w.u16(opcode);
-    w.skip(2);
+    w.u16(0);
     w.u32(status);
     return w.ok();
 }
