@@ -28,8 +28,8 @@ static uint32_t get32(const uint8_t* p) {
 int main(int argc, char** argv) {
     const char* path = argc > 1 ? argv[1] : "/dev/wyb-kest";
     if (argc > 2) {
-        int (*seed)(const void*, uint32_t) = (int (*)(const void*, uint32_t))dlsym(RTLD_DEFAULT,
-                                                                                  "kestsim_seed_ruleset_count");
+        int (*seed)(const void*, uint32_t) =
+            (int (*)(const void*, uint32_t))dlsym(RTLD_DEFAULT, "kestsim_seed_ruleset_count");
         if (!seed) {
             printf("no control interface\n");
             return 1;
