@@ -258,9 +258,10 @@ int kestsim_device_set_result(kestsim_device_ dev, int result, int err) {
 int kestsim_device_of_fd(int fd) { return Devices::of(fd); }
 
 int kestsim_submit(void* request) {
-    // Where a daemon-backed shim will forward: the record's port and message travel to the daemon named
-    // by the environment and its answer is copied back over the message. Until then the process engine
-    // answers.
+    // The one point every control call of the interposer passes. A daemon-backed shim forwards here: when
+    // KESTSIM_SOCKET names a Unix socket, the record's port and the message travel to the daemon and its
+    // answer is copied back over the message (or its errno fails the call). Until then this process's
+    // engine answers.
     if (!request) return processEngine().process(nullptr, nullptr, 0, EFAULT);
     uint8_t record[Request::kSize];
     memcpy(record, request, sizeof record);
