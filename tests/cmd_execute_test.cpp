@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -45,8 +46,8 @@ TEST_F(CmdExecute, RuleSetCountRecordAndReply) {
     unsigned len = 0;
     ASSERT_EQ(cmd.execute(&fh.handle, &reply, &len, nullptr), 0u);
     ASSERT_EQ(fh.sends.size(), 1u);
-    const uint8_t expected[36] = {'K', 'E', 'S', 'T', 16, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 1, 0, 0, 0,
-                                  4,   0,   0,   0,   1,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    const uint8_t expected[36] = {'K', 'E', 'S', 'T', 16, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 1, 0,
+                                  0,   0,   4,   0,   0,  0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     ASSERT_EQ(fh.sends[0].message.size(), 36u);
     EXPECT_EQ(0, memcmp(fh.sends[0].message.data(), expected, 36));
     EXPECT_FALSE(fh.sends[0].hasPort);
@@ -66,6 +67,7 @@ struct RetryCase {
     size_t sends;
     unsigned pauses;
 };
+void PrintTo(const RetryCase& c, std::ostream* os) { *os << c.name; }
 
 class CmdRetry : public CmdExecute, public ::testing::WithParamInterface<RetryCase> {};
 
@@ -82,7 +84,8 @@ TEST_P(CmdRetry, BadStateIsRetriedThreeTimesOthersAreFinal) {
     EXPECT_EQ(fh.sends.size(), c.sends);
     EXPECT_EQ(g_pauses, c.pauses);
     // Every attempt asks the kernel with a clean status word.
-    for (const FakeSend& s : fh.sends) EXPECT_EQ(ByteReader(s.message.data(), s.message.size()).getAt<uint32_t>(28), 0u);
+    for (const FakeSend& s : fh.sends)
+        EXPECT_EQ(ByteReader(s.message.data(), s.message.size()).getAt<uint32_t>(28), 0u);
     if (c.result == 0) {
         EXPECT_NE(reply, nullptr);
         cmd.releaseCmdBuffer(&fh.handle, reply);
@@ -112,6 +115,7 @@ struct FailureCase {
     FWStatus_t result;
     const char* log;
 };
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 
 class CmdFailure : public CmdExecute, public ::testing::WithParamInterface<FailureCase> {};
 
@@ -136,8 +140,9 @@ TEST_P(CmdFailure, BecomesAStatusAndGivesTheMessageBack) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, CmdFailure,
     ::testing::Values(
-        FailureCase{"channel status", FakeStep{0, 22}, 0, 0, 22,
-                    "IOCTL return failure. command: GetRuleSetCount description: pattern 16 status: 22 cmdbuf size: 28"},
+        FailureCase{
+            "channel status", FakeStep{0, 22}, 0, 0, 22,
+            "IOCTL return failure. command: GetRuleSetCount description: pattern 16 status: 22 cmdbuf size: 28"},
         FailureCase{"control call fails", FakeStep{0, 0, true, EIO}, 0, 0, 19, "ioctl failed"},
         FailureCase{"kernel out of memory", FakeStep{0, 0, true, ENOMEM}, 0, 0, 65, "ioctl failed"},
         // A body shorter than announced is caught before it is sent.
@@ -224,6 +229,7 @@ struct PortTextCase {
     const char* prefix;
     const char* text;
 };
+void PrintTo(const PortTextCase& c, std::ostream* os) { *os << (c.text[0] ? c.text : "(none)"); }
 
 class CmdPortText : public ::testing::TestWithParam<PortTextCase> {};
 
@@ -234,20 +240,18 @@ TEST_P(CmdPortText, TextForms) {
     EXPECT_EQ(cmd.dvsportToString(c.prefix), c.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CmdPortText,
-    ::testing::Values(
-        PortTextCase{0, "anything", 5, "of", ""},
-        PortTextCase{1, "50 1a 2b 3c 4d 5e 6f 70-81 92 a3 b4 c5 d6 e7 f8", 4, "of",
-                     " of vnic 501a2b3c-4d5e-6f70-8192-a3b4c5d6e7f8.004"},
-        PortTextCase{1, "00 01 02 03 04 05 06 07-08 09 0a 0b 0c 0d 0e 0f", 1234, nullptr,
-                     " vnic 00010203-0405-0607-0809-0a0b0c0d0e0f.1234"},
-        PortTextCase{2, "a3 5c-77", 9, "on", " on dvsport \"a3 5c-77:9\""},
-        PortTextCase{2, "sw", 0xFFFFFF, nullptr, " dvsport \"sw:16777215\""},
-        PortTextCase{7, "nic-9.2", 0, "of", " of filter nic-9.2"},
-        PortTextCase{8, "vif-42", 0, nullptr, " vif vif-42"},
-        // Only the low nibble is the type.
-        PortTextCase{0xF7, "nic-1", 0, nullptr, " filter nic-1"}));
+INSTANTIATE_TEST_SUITE_P(Cases, CmdPortText,
+                         ::testing::Values(PortTextCase{0, "anything", 5, "of", ""},
+                                           PortTextCase{1, "50 1a 2b 3c 4d 5e 6f 70-81 92 a3 b4 c5 d6 e7 f8", 4, "of",
+                                                        " of vnic 501a2b3c-4d5e-6f70-8192-a3b4c5d6e7f8.004"},
+                                           PortTextCase{1, "00 01 02 03 04 05 06 07-08 09 0a 0b 0c 0d 0e 0f", 1234,
+                                                        nullptr, " vnic 00010203-0405-0607-0809-0a0b0c0d0e0f.1234"},
+                                           PortTextCase{2, "a3 5c-77", 9, "on", " on dvsport \"a3 5c-77:9\""},
+                                           PortTextCase{2, "sw", 0xFFFFFF, nullptr, " dvsport \"sw:16777215\""},
+                                           PortTextCase{7, "nic-9.2", 0, "of", " of filter nic-9.2"},
+                                           PortTextCase{8, "vif-42", 0, nullptr, " vif vif-42"},
+                                           // Only the low nibble is the type.
+                                           PortTextCase{0xF7, "nic-1", 0, nullptr, " filter nic-1"}));
 
 TEST(CmdPortText, UnreadablePortsRaise) {
     struct Case {

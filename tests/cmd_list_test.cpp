@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <ostream>
 
 #include "cmd/KestFWCmdList.h"
 #include "frame/KestFWException.h"
@@ -95,6 +96,7 @@ struct SingleCase {
     FWStatus_t result;
     size_t sends;
 };
+void PrintTo(const SingleCase& c, std::ostream* os) { *os << c.name; }
 
 class CmdListSingle : public CmdListTest, public ::testing::WithParamInterface<SingleCase> {};
 
@@ -115,16 +117,15 @@ TEST_P(CmdListSingle, StopsAtFailureExceptMissingPortWithoutListPort) {
     EXPECT_EQ(fh.spy->outstanding, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CmdListSingle,
-    ::testing::Values(SingleCase{"all ok", {0}, 3, false, 0, 3},
-                      SingleCase{"empty list", {0}, 0, false, 0, 0},
-                      SingleCase{"missing port skipped", {0, 21, 0}, 3, false, 0, 3},
-                      SingleCase{"last missing port is the result", {0, 21}, 2, false, 21, 2},
-                      SingleCase{"missing port with list port stops", {21, 0}, 3, true, 21, 1},
-                      SingleCase{"other failure stops", {0, 28, 0}, 3, false, 28, 2},
-                      SingleCase{"bad state retried then stops", {26, 26, 26, 0}, 2, false, 26, 3},
-                      SingleCase{"list port all ok", {0}, 2, true, 0, 2}));
+INSTANTIATE_TEST_SUITE_P(Cases, CmdListSingle,
+                         ::testing::Values(SingleCase{"all ok", {0}, 3, false, 0, 3},
+                                           SingleCase{"empty list", {0}, 0, false, 0, 0},
+                                           SingleCase{"missing port skipped", {0, 21, 0}, 3, false, 0, 3},
+                                           SingleCase{"last missing port is the result", {0, 21}, 2, false, 21, 2},
+                                           SingleCase{"missing port with list port stops", {21, 0}, 3, true, 21, 1},
+                                           SingleCase{"other failure stops", {0, 28, 0}, 3, false, 28, 2},
+                                           SingleCase{"bad state retried then stops", {26, 26, 26, 0}, 2, false, 26, 3},
+                                           SingleCase{"list port all ok", {0}, 2, true, 0, 2}));
 
 TEST_F(CmdListTest, BatchPacksOneHundredCommandsIntoOneMessage) {
     FakeHandle fh({FakeStep{}}, numberReplies);
@@ -152,6 +153,7 @@ struct BatchCase {
     std::vector<size_t> messages;     // sizes of the messages sent, header included
     std::vector<unsigned> requested;  // message buffers asked for
 };
+void PrintTo(const BatchCase& c, std::ostream* os) { *os << c.name; }
 
 class CmdListBatch : public CmdListTest, public ::testing::WithParamInterface<BatchCase> {};
 
@@ -232,6 +234,7 @@ struct SwitchCase {
     const char* value;
     size_t sends;  // for three commands
 };
+void PrintTo(const SwitchCase& c, std::ostream* os) { *os << (c.value ? c.value : "(unset)"); }
 
 class CmdListSwitch : public ::testing::TestWithParam<SwitchCase> {};
 

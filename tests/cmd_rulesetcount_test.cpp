@@ -3,17 +3,20 @@
 // the exported function.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "frame/KestFWLog.h"
 #include "kestfw/kestfw.h"
 #include "sim/KestSimControl.h"
 #include "support/LogCapture.h"
 #include "support/SimHandle.h"
 #include "support/TestCommands.h"
-#include "frame/KestFWLog.h"
 #include "util/ByteIO.h"
 
 using namespace kestfw_test;
@@ -53,6 +56,7 @@ struct CountCase {
     unsigned portType;  // 99: no port at all
     uint32_t seeded;
 };
+void PrintTo(const CountCase& c, std::ostream* os) { *os << c.name; }
 
 class RuleSetCount : public SimTest, public ::testing::WithParamInterface<CountCase> {};
 
@@ -68,8 +72,8 @@ TEST_P(RuleSetCount, ReturnsWhatTheModuleHoldsWithTheExactMessage) {
     EXPECT_EQ(kestsim_ioctl_count(), 1u);
 
     // Header (body 16, one command, first message of this handle), command header, zero body.
-    const std::vector<uint8_t> expected = {'K', 'E', 'S', 'T', 16, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 1, 0, 0, 0,
-                                           4,   0,   0,   0,   1,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    const std::vector<uint8_t> expected = {'K', 'E', 'S', 'T', 16, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 1, 0,
+                                           0,   0,   4,   0,   0,  0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(lastMessage(), expected);
 
     const std::vector<uint8_t> req = lastRequest();
@@ -100,6 +104,7 @@ struct StatusCase {
     uint64_t calls;
     unsigned pauses;
 };
+void PrintTo(const StatusCase& c, std::ostream* os) { *os << c.name; }
 
 class RuleSetCountStatus : public SimTest, public ::testing::WithParamInterface<StatusCase> {};
 
@@ -126,6 +131,7 @@ struct ErrnoCase {
     unsigned portType;  // 99: no port
     FWStatus_t result;
 };
+void PrintTo(const ErrnoCase& c, std::ostream* os) { *os << c.name; }
 
 class RuleSetCountErrno : public SimTest, public ::testing::WithParamInterface<ErrnoCase> {};
 
@@ -139,18 +145,16 @@ TEST_P(RuleSetCountErrno, FailedControlCallBecomesAStatus) {
     EXPECT_EQ(count, 77u);
     EXPECT_EQ(kestsim_ioctl_count(), 1u);
     EXPECT_TRUE(log.has(c.result == 21 ? "ioctl failed because switch port is not found\n"
-                                        : "ioctl failed, errno=" + std::to_string(c.err) + "\n"))
+                                       : "ioctl failed, errno=" + std::to_string(c.err) + "\n"))
         << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RuleSetCountErrno,
-                         ::testing::Values(ErrnoCase{"missing, no port", ENOENT, 99, 19},
-                                           ErrnoCase{"missing, untyped port", ENOENT, 0, 19},
-                                           ErrnoCase{"missing vnic", ENOENT, 1, 21},
-                                           ErrnoCase{"missing filter", ENOENT, 7, 21},
-                                           ErrnoCase{"kernel memory", ENOMEM, 0, 65},
-                                           ErrnoCase{"kernel memory with port", ENOMEM, 1, 65},
-                                           ErrnoCase{"other", EIO, 1, 19}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RuleSetCountErrno,
+    ::testing::Values(ErrnoCase{"missing, no port", ENOENT, 99, 19}, ErrnoCase{"missing, untyped port", ENOENT, 0, 19},
+                      ErrnoCase{"missing vnic", ENOENT, 1, 21}, ErrnoCase{"missing filter", ENOENT, 7, 21},
+                      ErrnoCase{"kernel memory", ENOMEM, 0, 65}, ErrnoCase{"kernel memory with port", ENOMEM, 1, 65},
+                      ErrnoCase{"other", EIO, 1, 19}));
 
 TEST_F(SimTest, UnknownFilterIsAMissingSwitchPort) {
     dvs_port_ known = makePort(7, "nic-known", 0), unknown = makePort(7, "nic-gone", 0);
@@ -179,6 +183,22 @@ TEST_F(SimTest, SequenceNumbersAdvancePerMessage) {
         ASSERT_EQ(FW_GetRuleSetCount(handle, nullptr, nullptr, &count), 0u);
         EXPECT_EQ(ByteReader(lastMessage().data(), 20).getAt<uint32_t>(8), i);
     }
+}
+
+TEST_F(SimTest, ThreadsShareOneHandle) {
+    kestsim_seed_ruleset_count(nullptr, 3);
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 50; ++i) {
+                uint32_t count = 0;
+                if (FW_GetRuleSetCount(handle, nullptr, nullptr, &count) != 0 || count != 3) ++failures;
+            }
+        });
+    for (std::thread& t : threads) t.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(kestsim_ioctl_count(), 200u);
 }
 
 TEST_F(SimTest, ReportIsPrintedThroughTheRegisteredPrinter) {
@@ -219,7 +239,8 @@ TEST_F(SimTest, TracesAtApiVerbosity) {
         "kestfw:api KestFWCmdGetRuleSetCount.cpp:FW_GetRuleSetCount():",
         "kestfw:cmd KestFWCmd.cpp:CKestFWCmd():",
         "cmd initial dvsport: [type 1, 50 1a 2b 3c 4d 5e 6f 70-81 92 a3 b4 c5 d6 e7 f8:4]\n",
-        "command GetRuleSetCount [agent agent-a, type 1, uuid 50 1a 2b 3c 4d 5e 6f 70-81 92 a3 b4 c5 d6 e7 f8, idx 4]\n",
+        "command GetRuleSetCount [agent agent-a, type 1, uuid 50 1a 2b 3c 4d 5e 6f 70-81 92 a3 b4 c5 d6 e7 f8, idx "
+        "4]\n",
         "called ioctl [type 1 uuid 50 1a 2b 3c 4d 5e 6f 70-81 92 a3 b4 c5 d6 e7 f8 idx 4]: 0\n",
         "FW_GetRuleSetCount: ok\n"};
     for (const std::string& e : expected) EXPECT_TRUE(log.has(e)) << e;

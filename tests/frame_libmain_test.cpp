@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <new>
+#include <ostream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frame/KestFWApi.h"
@@ -39,6 +41,7 @@ struct ShapeCase {
     bool nullArgs;
     FWStatus_t result;
 };
+void PrintTo(const ShapeCase& c, std::ostream* os) { *os << c.name; }
 
 class InitializeShapes : public ::testing::TestWithParam<ShapeCase> {};
 
@@ -49,8 +52,8 @@ TEST_P(InitializeShapes, OnlyKnownShapesMakeAChannel) {
     std::vector<void*> args = c.args;
     fwlibhandle_* h = reinterpret_cast<fwlibhandle_*>(&g_reserved);
     LogCapture log;
-    FWStatus_t st = FW_Initialize(0x10000, &g_reserved, c.ioType, int(args.size()),
-                                  c.nullArgs ? nullptr : args.data(), &h);
+    FWStatus_t st =
+        FW_Initialize(0x10000, &g_reserved, c.ioType, int(args.size()), c.nullArgs ? nullptr : args.data(), &h);
     EXPECT_EQ(st, c.result);
     if (st == 0) {
         ASSERT_NE(h, nullptr);
@@ -68,8 +71,7 @@ TEST_P(InitializeShapes, OnlyKnownShapesMakeAChannel) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, InitializeShapes,
-    ::testing::Values(ShapeCase{"device", 1, {}, false, 0},
-                      ShapeCase{"device without array", 1, {}, true, 0},
+    ::testing::Values(ShapeCase{"device", 1, {}, false, 0}, ShapeCase{"device without array", 1, {}, true, 0},
                       ShapeCase{"device by name", 1, {kName, kPath}, false, 0},
                       ShapeCase{"device name without value", 1, {kName, nullptr}, false, 0},
                       ShapeCase{"device with four", 1, {kName, kPath, kName, kPath}, false, 10},
@@ -77,12 +79,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ShapeCase{"device wrong key", 1, {kOther, kPath}, false, 10},
                       ShapeCase{"device null key", 1, {nullptr, kPath}, false, 10},
                       ShapeCase{"device missing array", 1, {kName, kPath}, true, 10},
-                      ShapeCase{"type zero", 0, {}, false, 10},
-                      ShapeCase{"socket", 2, {}, false, 10},
-                      ShapeCase{"file", 4, {kOther, kPath}, false, 10},
-                      ShapeCase{"generic", 6, {}, false, 10},
-                      ShapeCase{"type seven", 7, {}, false, 10},
-                      ShapeCase{"negative type", -1, {}, false, 10}));
+                      ShapeCase{"type zero", 0, {}, false, 10}, ShapeCase{"socket", 2, {}, false, 10},
+                      ShapeCase{"file", 4, {kOther, kPath}, false, 10}, ShapeCase{"generic", 6, {}, false, 10},
+                      ShapeCase{"type seven", 7, {}, false, 10}, ShapeCase{"negative type", -1, {}, false, 10}));
 
 TEST(Initialize, MissingPointersMakeNothing) {
     fwlibhandle_* h = reinterpret_cast<fwlibhandle_*>(&g_reserved);
@@ -237,6 +236,7 @@ struct ConfigCase {
     bool read;
     bool after;
 };
+void PrintTo(const ConfigCase& c, std::ostream* os) { *os << (c.value ? c.value : "(unset)"); }
 
 class LibConfig : public ::testing::TestWithParam<ConfigCase> {};
 
@@ -261,9 +261,8 @@ TEST_P(LibConfig, BatchSwitchFromTheEnvironment) {
 INSTANTIATE_TEST_SUITE_P(Cases, LibConfig,
                          ::testing::Values(ConfigCase{"true", false, true, true}, ConfigCase{"TRUE", false, true, true},
                                            ConfigCase{"False", true, true, false},
-                                           ConfigCase{"yes", false, false, false},
-                                           ConfigCase{"yes", true, false, true}, ConfigCase{"", true, false, true},
-                                           ConfigCase{nullptr, true, false, true}));
+                                           ConfigCase{"yes", false, false, false}, ConfigCase{"yes", true, false, true},
+                                           ConfigCase{"", true, false, true}, ConfigCase{nullptr, true, false, true}));
 
 namespace {
 
@@ -273,6 +272,7 @@ struct GuardCase {
     FWStatus_t result;
     const char* log;
 };
+void PrintTo(const GuardCase& c, std::ostream* os) { *os << c.name; }
 
 FWStatus_t guardedFunction(int kind) {
     KFW_API_ENTER();
@@ -286,8 +286,11 @@ FWStatus_t guardedFunction(int kind) {
                 throw std::bad_alloc();
             case 4:
                 throw 42;
-            default:
-                return 28;
+            default: {
+                // Commas outside parentheses stay inside the body.
+                std::pair<int, FWStatus_t> status{0, 28};
+                return status.second;
+            }
         }
     });
 }
@@ -311,8 +314,7 @@ TEST_P(ApiGuard, EverythingRaisedBecomesAStatus) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ApiGuard,
     ::testing::Values(GuardCase{"status", 0, 28, "guardedFunction: no ruleset\n"},
-                      GuardCase{"library exception", 1, 21,
-                                "kestfw: frame_libmain_test.cpp:guardedFunction():"},
+                      GuardCase{"library exception", 1, 21, "kestfw: frame_libmain_test.cpp:guardedFunction():"},
                       GuardCase{"library exception text", 1, 21, " error 21: port went away\n"},
                       GuardCase{"lock failure", 2, 5, " guardedFunction: encountered internal error\n"},
                       GuardCase{"allocation", 3, 5, " guardedFunction: encountered internal error\n"},

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,8 @@ namespace {
 
 // A message of one rule-set count command, built by hand.
 struct CountMessage {
-    uint8_t bytes[36] = {'K', 'E', 'S', 'T', 16, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 1, 0, 0, 0,
-                         4,   0,   0,   0,   1,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    uint8_t bytes[36] = {'K', 'E', 'S', 'T', 16, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 1, 0,
+                         0,   0,   4,   0,   0,  0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     uint32_t status() const { return ByteReader(bytes, 36).getAt<uint32_t>(28); }
 };
 
@@ -91,6 +92,7 @@ struct ErrnoCase {
     FWStatus_t code;
     const char* message;
 };
+void PrintTo(const ErrnoCase& c, std::ostream* os) { *os << c.message << " (type " << c.portType << ")"; }
 
 class DeviceErrno : public Device, public ::testing::WithParamInterface<ErrnoCase> {};
 
@@ -109,18 +111,18 @@ TEST_P(DeviceErrno, FailedCallRaisesTheMatchingException) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DeviceErrno,
-    ::testing::Values(ErrnoCase{ENOENT, 99, 19, "ioctl failed, errno=2"},
-                      ErrnoCase{ENOENT, 0, 19, "ioctl failed, errno=2"},
-                      ErrnoCase{ENOENT, 1, 21, "ioctl failed because switch port is not found"},
-                      ErrnoCase{ENOENT, 2, 21, "ioctl failed because switch port is not found"},
-                      ErrnoCase{ENOENT, 0x18, 21, "ioctl failed because switch port is not found"},
-                      ErrnoCase{ENOENT, 0x10, 19, "ioctl failed, errno=2"},  // high nibble is not a type
-                      ErrnoCase{ENOMEM, 0, 65, "ioctl failed, errno=12"},
-                      ErrnoCase{ENOMEM, 1, 65, "ioctl failed, errno=12"},
-                      ErrnoCase{EIO, 1, 19, "ioctl failed, errno=5"},
-                      ErrnoCase{EPERM, 7, 19, "ioctl failed, errno=1"}));
+INSTANTIATE_TEST_SUITE_P(Cases, DeviceErrno,
+                         ::testing::Values(ErrnoCase{ENOENT, 99, 19, "ioctl failed, errno=2"},
+                                           ErrnoCase{ENOENT, 0, 19, "ioctl failed, errno=2"},
+                                           ErrnoCase{ENOENT, 1, 21, "ioctl failed because switch port is not found"},
+                                           ErrnoCase{ENOENT, 2, 21, "ioctl failed because switch port is not found"},
+                                           ErrnoCase{ENOENT, 0x18, 21, "ioctl failed because switch port is not found"},
+                                           ErrnoCase{ENOENT, 0x10, 19,
+                                                     "ioctl failed, errno=2"},  // high nibble is not a type
+                                           ErrnoCase{ENOMEM, 0, 65, "ioctl failed, errno=12"},
+                                           ErrnoCase{ENOMEM, 1, 65, "ioctl failed, errno=12"},
+                                           ErrnoCase{EIO, 1, 19, "ioctl failed, errno=5"},
+                                           ErrnoCase{EPERM, 7, 19, "ioctl failed, errno=1"}));
 
 TEST_F(Device, OpenedByPathIsClosedStoredDescriptorIsNot) {
     CKestFWIoctl::GetInstance();
@@ -170,6 +172,7 @@ struct PassCase {
     uint32_t expected;
     const char* log;
 };
+void PrintTo(const PassCase& c, std::ostream* os) { *os << c.name; }
 
 class DevicePassThrough : public Device, public ::testing::WithParamInterface<PassCase> {};
 
@@ -193,12 +196,23 @@ TEST_P(DevicePassThrough, ResultOfTheDevice) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, DevicePassThrough,
     ::testing::Values(PassCase{"plk ok", KESTSIM_DEV_PLK, 0, 0, 0, nullptr},
-                      PassCase{"plk value", KESTSIM_DEV_PLK, 7, 0, 7, "ioctl cmd 18193 on device /dev/pelkintbl failed"},
+                      PassCase{"plk value", KESTSIM_DEV_PLK, 7, 0, 7,
+                               "ioctl cmd 18193 on device /dev/pelkintbl failed"},
                       PassCase{"plk error", KESTSIM_DEV_PLK, -1, EPERM, 0xFFFFFFFFu,
                                "ioctl cmd 18193 on device /dev/pelkintbl failed: Operation not permitted\n\n"},
                       PassCase{"si ok", KESTSIM_DEV_SI, 0, 0, 0, "successfully sent cmd 18193 with data 0x"},
                       PassCase{"si error", KESTSIM_DEV_SI, -1, EINVAL, 0xFFFFFFFFu,
                                "ioctl cmd 18193 on device /dev/qel-kest-pwix failed: Invalid argument\n\n"}));
+
+TEST_F(Device, NullArgumentsArePassedOnNotFollowed) {
+    EXPECT_EQ(FW_Ioctl(15, nullptr), 0xFFFFFFFFu);
+    EXPECT_EQ(PLK_Ioctl(3, nullptr), 0u);
+    EXPECT_EQ(SI_Ioctl(3, nullptr), 0u);
+    unsigned long request = 0;
+    void* seen = reinterpret_cast<void*>(1);
+    ASSERT_EQ(kestsim_device_last_ioctl(KESTSIM_DEV_SI, &request, &seen), 0);
+    EXPECT_EQ(seen, nullptr);
+}
 
 TEST_F(Device, PacketFilterDescriptorIsTheSingletons) {
     int fd = PLK_GetFd();
@@ -249,9 +263,8 @@ TEST(DeviceFreshProcess, OldControlDeviceWhenAskedFor) {
 
 TEST(ValidateMessage, WalksHeaderAndCommandsAtVerbosityThree) {
     // Two commands of bodies 4 and 8, the second answered with status 28.
-    uint8_t msg[20 + 16 + 20] = {'K', 'E', 'S', 'T', 36, 0, 0, 0, 7, 0, 0, 0, 1, 1, 1, 1, 2, 0, 0, 0,
-                                 4,   0,   0,   0,   1,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                 8,   0,   0,   0,   2,  0, 0, 0, 28, 0, 0, 0};
+    uint8_t msg[20 + 16 + 20] = {'K', 'E', 'S', 'T', 36, 0, 0, 0, 7, 0, 0, 0, 1, 1, 1, 1, 2, 0, 0, 0, 4,  0, 0, 0,
+                                 1,   0,   0,   0,   0,  0, 0, 0, 0, 0, 0, 0, 8, 0, 0, 0, 2, 0, 0, 0, 28, 0, 0, 0};
     CKestFWIOChannelIOCTL channel(CKestFWIoctl::GetInstance()->getFd());
     Verbosity io(KFW_COMP_IO, 3);
     LogCapture log;
@@ -285,8 +298,8 @@ TEST(ValidateMessage, WalksHeaderAndCommandsAtVerbosityThree) {
 }
 
 TEST(ValidateMessage, DamagedHeaderAndTruncatedRecords) {
-    uint8_t msg[20 + 12] = {'K', 'E', 'S', 'X', 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 9, 3, 1, 0, 5, 0,
-                            200, 0,   0,   0,   1, 0, 0, 0, 0, 0, 0, 0};
+    uint8_t msg[20 + 12] = {'K', 'E', 'S', 'X', 0,   0, 0, 0, 0, 0, 0, 0, 1, 1, 9, 3,
+                            1,   0,   5,   0,   200, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0};
     CKestFWIOChannelIOCTL channel(CKestFWIoctl::GetInstance()->getFd());
     Verbosity io(KFW_COMP_IO, 3);
     LogCapture log;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <ostream>
 
 #include "frame/KestFWException.h"
 #include "frame/KestFWLog.h"
@@ -70,10 +71,11 @@ struct ValidateCase {
     const char* name;
     unsigned offset;  // byte of the header to damage, or 99 for none
     uint8_t value;
-    unsigned size;    // size given to validateBuffer
+    unsigned size;  // size given to validateBuffer
     bool valid;
     const char* warning;
 };
+void PrintTo(const ValidateCase& c, std::ostream* os) { *os << c.name; }
 
 class MsgBufValidate : public ::testing::TestWithParam<ValidateCase> {};
 

@@ -65,13 +65,12 @@ std::string CKestFWCmd::dvsportToString(const char* prefix) const {
             int n = sscanf(id.c_str(),
                            "%2hhx %2hhx %2hhx %2hhx %2hhx %2hhx %2hhx %2hhx-%2hhx %2hhx %2hhx %2hhx %2hhx %2hhx "
                            "%2hhx %2hhx",
-                           &b[0], &b[1], &b[2], &b[3], &b[4], &b[5], &b[6], &b[7], &b[8], &b[9], &b[10], &b[11],
-                           &b[12], &b[13], &b[14], &b[15]);
+                           &b[0], &b[1], &b[2], &b[3], &b[4], &b[5], &b[6], &b[7], &b[8], &b[9], &b[10], &b[11], &b[12],
+                           &b[13], &b[14], &b[15]);
             if (n != 16) throw CUnsupportedException("dvs switch id format is wrong");
-            snprintf(text, sizeof text,
-                     "%02x%02x%02x%02x-%02x%02x-%02x%02x-%02x%02x-%02x%02x%02x%02x%02x%02x.%03u", b[0], b[1], b[2],
-                     b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15],
-                     kfwPortIndex(&m_port));
+            snprintf(text, sizeof text, "%02x%02x%02x%02x-%02x%02x-%02x%02x-%02x%02x-%02x%02x%02x%02x%02x%02x.%03u",
+                     b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13], b[14],
+                     b[15], kfwPortIndex(&m_port));
             return out + " vnic " + text;
         }
         case DVS_PORT_TYPE_DVSPORT:

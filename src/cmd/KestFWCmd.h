@@ -78,10 +78,10 @@ protected:
 
 // Declares a command class's place in the catalogue: its opcode and object type, and the getType and
 // getCommand that return them. A class missing from the catalogue does not compile.
-#define KESTFW_CMD_IDENTITY(CLASS)                                                                       \
-public:                                                                                                   \
+#define KESTFW_CMD_IDENTITY(CLASS)                                                                         \
+public:                                                                                                    \
     static constexpr const ::KestFirewall::KestFWCmdInfo& kCatalogue = ::KestFirewall::kfwCmdInfo(#CLASS); \
-    unsigned int getType() const override { return kCatalogue.objectType; }                              \
-    unsigned int getCommand() const override { return kCatalogue.opcode; }                               \
-                                                                                                          \
+    unsigned int getType() const override { return kCatalogue.objectType; }                                \
+    unsigned int getCommand() const override { return kCatalogue.opcode; }                                 \
+                                                                                                           \
 private:

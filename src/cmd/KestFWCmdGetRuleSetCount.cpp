@@ -7,9 +7,7 @@
 
 namespace KestFirewall {
 
-std::string CKestFWCmdGetRuleSetCount::toString() const {
-    return "describe count of ruleset " + dvsportToString("of");
-}
+std::string CKestFWCmdGetRuleSetCount::toString() const { return "describe count of ruleset " + dvsportToString("of"); }
 
 bool CKestFWCmdGetRuleSetCount::writeCmdBody(const void* body, unsigned int avail, unsigned int* written,
                                              unsigned int) {

@@ -53,27 +53,28 @@ FWStatus_t kfwApiGuard(const KfwApiSite& site, int line, Body&& body) noexcept {
     KFW_API_FRAME();    \
     ::KestFirewall::kfwApiTraceEnter(kfwApiSite_, __LINE__)
 
-#define KFW_API_CHECK_HANDLE(HANDLE)                                                             \
-    do {                                                                                         \
+#define KFW_API_CHECK_HANDLE(HANDLE)                                                               \
+    do {                                                                                           \
         if ((HANDLE) == nullptr) return ::KestFirewall::kfwApiTraceExit(kfwApiSite_, __LINE__, 2); \
     } while (0)
 
-#define KFW_API_REQUIRE(COND)    \
-    do {                         \
-        if (!(COND)) return 3;   \
+#define KFW_API_REQUIRE(COND)  \
+    do {                       \
+        if (!(COND)) return 3; \
     } while (0)
 
-#define KFW_API_GUARD(BODY) ::KestFirewall::kfwApiGuard(kfwApiSite_, __LINE__, BODY)
+// Variadic so a body with unparenthesised commas (brace initialisers, template arguments) stays whole.
+#define KFW_API_GUARD(...) ::KestFirewall::kfwApiGuard(kfwApiSite_, __LINE__, __VA_ARGS__)
 
 #define KFW_API_RETURN(STATUS) return ::KestFirewall::kfwApiTraceExit(kfwApiSite_, __LINE__, (STATUS))
 
-#define KFW_API_RUN(BODY) KFW_API_RETURN(KFW_API_GUARD(BODY))
+#define KFW_API_RUN(...) KFW_API_RETURN(KFW_API_GUARD(__VA_ARGS__))
 
 // A trace line of the exported function at "api" verbosity 1, under the function's own name.
-#define KFW_API_TRACE(FMT, ...)                                                                                  \
-    do {                                                                                                         \
-        if (::KestFirewall::kfwVerboseAtLeast(::KestFirewall::KFW_COMP_API, 1))                                  \
-            ::KestFirewall::Logger(::KestFirewall::KFW_LOG_DEBUG, "kestfw:%s %s:%s():%d " FMT,                  \
-                                   g_kestfw_verbose[::KestFirewall::KFW_COMP_API].name, kfwApiSite_.file,       \
-                                   kfwApiSite_.func, __LINE__, ##__VA_ARGS__);                                   \
+#define KFW_API_TRACE(FMT, ...)                                                                           \
+    do {                                                                                                  \
+        if (::KestFirewall::kfwVerboseAtLeast(::KestFirewall::KFW_COMP_API, 1))                           \
+            ::KestFirewall::Logger(::KestFirewall::KFW_LOG_DEBUG, "kestfw:%s %s:%s():%d " FMT,            \
+                                   g_kestfw_verbose[::KestFirewall::KFW_COMP_API].name, kfwApiSite_.file, \
+                                   kfwApiSite_.func, __LINE__, ##__VA_ARGS__);                            \
     } while (0)

@@ -57,8 +57,7 @@ using namespace KestFirewall;
 extern "C" {
 
 // The version is not examined; the reserved pointer only has to be non-null.
-FWStatus_t FW_Initialize(unsigned int, void* reserved, int ioType, int argCount, void** args,
-                         fwlibhandle_** handle) {
+FWStatus_t FW_Initialize(unsigned int, void* reserved, int ioType, int argCount, void** args, fwlibhandle_** handle) {
     KFW_API_FRAME();
     KFW_API_TRACE("%s. build # %s.\n", __func__, kKestFWBuild);
     KFW_API_REQUIRE(handle != nullptr && reserved != nullptr);

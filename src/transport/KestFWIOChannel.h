@@ -1,7 +1,7 @@
 // A channel carries one finished message to the firewall and leaves the reply in the same memory.
 #pragma once
 
-#include "kestfw/kestfw_types.h"
+#include "kestfw/kestfw_frame.h"
 
 namespace KestFirewall {
 
@@ -21,12 +21,12 @@ public:
 
 // Channel types of FW_Initialize and the channel factory.
 enum KestFWIOType : int {
-    KFW_IO_DEVICE = 1,
-    KFW_IO_SOCKET = 2,
-    KFW_IO_SOCKET_ALT = 3,
-    KFW_IO_FILE = 4,
-    KFW_IO_MEMORY = 5,
-    KFW_IO_GENERIC = 6,
+    KFW_IO_DEVICE = FW_IO_DEVICE,
+    KFW_IO_SOCKET = FW_IO_SOCKET,
+    KFW_IO_SOCKET_ALT = FW_IO_SOCKET_ALT,
+    KFW_IO_FILE = FW_IO_FILE,
+    KFW_IO_MEMORY = FW_IO_MEMORY,
+    KFW_IO_GENERIC = FW_IO_GENERIC,
 };
 
 class KESTFW_API CKestFWIOChannelFactory {

@@ -18,9 +18,7 @@ const char* const CKestFWIOChannelIOCTL::ioctl_devname = "/dev/wyb-kest";
 
 CKestFWIOChannelIOCTL::CKestFWIOChannelIOCTL() { openDevice(ioctl_devname); }
 
-CKestFWIOChannelIOCTL::CKestFWIOChannelIOCTL(const char* path) {
-    openDevice(path != nullptr ? path : ioctl_devname);
-}
+CKestFWIOChannelIOCTL::CKestFWIOChannelIOCTL(const char* path) { openDevice(path != nullptr ? path : ioctl_devname); }
 
 CKestFWIOChannelIOCTL::CKestFWIOChannelIOCTL(int fd) : m_fd(fd) {
     KFW_DEBUG(KFW_COMP_IO, 1, "successfully stored ioctl device: %d\n", fd);
@@ -41,8 +39,8 @@ CKestFWIOChannelIOCTL::~CKestFWIOChannelIOCTL() {
     }
 }
 
-void CKestFWIOChannelIOCTL::buildRequest(uint8_t (&record)[KEST_IOREQ_SIZE], const dvs_port_* port,
-                                         const void* msg, unsigned int msgLen) {
+void CKestFWIOChannelIOCTL::buildRequest(uint8_t (&record)[KEST_IOREQ_SIZE], const dvs_port_* port, const void* msg,
+                                         unsigned int msgLen) {
     ByteWriter w(record, sizeof record);
     w.u32(KEST_IOCTL_REQUEST);
     w.u32(0);
@@ -63,8 +61,8 @@ unsigned int CKestFWIOChannelIOCTL::sendIOCTL(dvs_port_* port, void* msg, unsign
     errno = 0;
     int rc = ioctl(m_fd, KEST_IOCTL_REQUEST, record);
     int err = errno;
-    KFW_DEBUG(KFW_COMP_IO, 2, "called ioctl [type %u uuid %s idx %u]: %d\n", kfwPortType(port),
-              kfwPortId(port).c_str(), kfwPortIndex(port), rc);
+    KFW_DEBUG(KFW_COMP_IO, 2, "called ioctl [type %u uuid %s idx %u]: %d\n", kfwPortType(port), kfwPortId(port).c_str(),
+              kfwPortIndex(port), rc);
     if (rc >= 0) return 0;
 
     if (kfwPortType(port) != 0 && err == ENOENT)

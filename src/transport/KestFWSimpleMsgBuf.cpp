@@ -98,8 +98,7 @@ bool CKestFWSimpleMsgBuf::resetBuffer(void* buf) {
     KFW_DEBUG(KFW_COMP_MSGBUF, 2, "reset message buffer\n");
     kest_msg_hdr_ hdr;
     if (!validate(buf, 0, &hdr)) return false;
-    KFW_DEBUG(KFW_COMP_MSGBUF, 2, "reset message buffer of %u cmds and %u bytes.\n", unsigned(hdr.count),
-              hdr.bodyLen);
+    KFW_DEBUG(KFW_COMP_MSGBUF, 2, "reset message buffer of %u cmds and %u bytes.\n", unsigned(hdr.count), hdr.bodyLen);
     ByteWriter w(headerOf(buf), KEST_MSG_HDR_SIZE);
     w.putAt<uint32_t>(KEST_MSG_OFF_BODYLEN, 0);
     w.putAt<uint16_t>(KEST_MSG_OFF_COUNT, 0);

@@ -10,8 +10,8 @@
 
 #include "frame/KestFWApi.h"
 #include "frame/KestFWException.h"
-#include "kestfw/kestfw_cmd.h"
 #include "frame/KestFWLog.h"
+#include "kestfw/kestfw_cmd.h"
 #include "transport/Locks.h"
 
 namespace KestFirewall {

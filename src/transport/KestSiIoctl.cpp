@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "frame/KestFWException.h"
-#include "kestfw/kestfw_cmd.h"
 #include "frame/KestFWLog.h"
+#include "kestfw/kestfw_cmd.h"
 #include "transport/Locks.h"
 
 using namespace KestFirewall;

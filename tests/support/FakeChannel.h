@@ -19,10 +19,10 @@
 namespace kestfw_test {
 
 struct FakeStep {
-    uint32_t status = 0;           // written into each command's status word
-    unsigned int sendResult = 0;   // non-zero: the channel fails with this status, the message untouched
-    bool throwIoctl = false;       // raise what a failed control call raises
-    int err = 0;                   // errno of that failure
+    uint32_t status = 0;          // written into each command's status word
+    unsigned int sendResult = 0;  // non-zero: the channel fails with this status, the message untouched
+    bool throwIoctl = false;      // raise what a failed control call raises
+    int err = 0;                  // errno of that failure
 };
 
 struct FakeSend {

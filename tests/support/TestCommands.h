@@ -34,8 +34,8 @@ public:
     }
 
     std::vector<std::vector<uint8_t>> replies;
-    unsigned shortBy = 0;   // write this many bytes less than announced
-    int throwOnReply = 0;   // 1: a library exception, 2: anything else
+    unsigned shortBy = 0;  // write this many bytes less than announced
+    int throwOnReply = 0;  // 1: a library exception, 2: anything else
 
 private:
     unsigned m_size;
