@@ -131,6 +131,17 @@ KESTSIM_API int kestsim_submit(void* request);
 /* Hands one message for the port's filter straight to the module (no request record). */
 KESTSIM_API int kestsim_process(const void* port, void* msg, uint32_t len);
 
+/* ---- Daemon forwarding ----------------------------------------------------------------------------
+ * Control calls on the devices (and kestsim_submit) can be answered by a simulator daemon, kestsimd,
+ * instead of this process's module, so that several processes share one module: a non-empty `path`
+ * sends every later control call to the daemon's forwarding socket at that Unix socket path; "" keeps
+ * them in this process whatever the environment says; null (the default) follows the environment
+ * variable KESTSIM_SOCKET, read at each call. While forwarding, the functions above still act on this
+ * process's own module (use the daemon's control socket for the shared one), except that
+ * kestsim_last_request keeps recording; a daemon that cannot be reached fails the call with EIO.
+ * Returns -1 when the path is too long for a Unix socket. */
+KESTSIM_API int kestsim_set_forward(const char* path);
+
 #ifdef __cplusplus
 }
 #endif

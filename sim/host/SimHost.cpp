@@ -12,6 +12,7 @@
 #include "sim/KestSimControl.h"
 #include "sim/engine/SimBytes.h"
 #include "sim/engine/SimWire.h"
+#include "sim/host/SimForward.h"
 
 namespace KestSim {
 
@@ -258,11 +259,14 @@ int kestsim_device_set_result(kestsim_device_ dev, int result, int err) {
 int kestsim_device_of_fd(int fd) { return Devices::of(fd); }
 
 int kestsim_submit(void* request) {
-    // The one point every control call of the interposer passes. A daemon-backed shim forwards here: when
-    // KESTSIM_SOCKET names a Unix socket, the record's port and the message travel to the daemon and its
-    // answer is copied back over the message (or its errno fails the call). Until then this process's
-    // engine answers.
-    if (!request) return processEngine().process(nullptr, nullptr, 0, EFAULT);
+    // The one point every control call of the interposer passes. When a daemon is named (KESTSIM_SOCKET or
+    // kestsim_set_forward), the record's port and the message travel to it and its answer is copied back
+    // over the message (or its errno fails the call); otherwise this process's engine answers.
+    std::string daemon = Forward::target();
+    if (!request) {
+        if (!daemon.empty()) return Forward::call(daemon, nullptr, nullptr, 0, EFAULT);
+        return processEngine().process(nullptr, nullptr, 0, EFAULT);
+    }
     uint8_t record[Request::kSize];
     memcpy(record, request, sizeof record);
     {
@@ -285,9 +289,12 @@ int kestsim_submit(void* request) {
     // can only be trusted when it is the record's own payload area.
     else if (payloadAddr != reinterpret_cast<uintptr_t>(static_cast<uint8_t*>(request) + Request::kOffPort))
         refused = EFAULT;
-    return processEngine().process(record + Request::kOffPort,
-                                   reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(msgAddr)), msgLen, refused);
+    uint8_t* msg = reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(msgAddr));
+    if (!daemon.empty()) return Forward::call(daemon, record + Request::kOffPort, msg, msgLen, refused);
+    return processEngine().process(record + Request::kOffPort, msg, msgLen, refused);
 }
+
+int kestsim_set_forward(const char* path) { return Forward::setTarget(path) ? 0 : -1; }
 
 int kestsim_process(const void* port, void* msg, uint32_t len) {
     return processEngine().process(static_cast<const uint8_t*>(port), static_cast<uint8_t*>(msg), len);
