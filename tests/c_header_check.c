@@ -12,6 +12,11 @@ int main(void) {
         return 1;
     }
     if (strcmp(FW_StatusToString(0), "ok") != 0) return 1;
+    {
+        /* Without the reserved pointer no handle is made. */
+        fwlibhandle_* h = (fwlibhandle_*)&port;
+        if (FW_Initialize(0x10000, NULL, 1, 0, NULL, &h) != 3) return 1;
+    }
     printf("c header ok\n");
     return 0;
 }

@@ -8,5 +8,6 @@
 #include "kestfw_address.h"
 #include "kestfw_action.h"
 #include "kestfw_l7.h"
+#include "kestfw_cmd.h"
 
 #endif /* KESTFW_H */

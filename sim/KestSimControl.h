@@ -1,0 +1,149 @@
+/* Control interface of the kernel-module simulator.
+ *
+ * A process that carries the simulator (a test binary linked with kestsim_testsupport, or any program
+ * started with LD_PRELOAD=libkestsim_preload.so) sees the firewall control devices "/dev/wyb-kest" and
+ * "/dev/kest", the packet-filter table device "/dev/pelkintbl" and the service-insertion device
+ * "/dev/qel-kest-pwix" as present: opening them gives a descriptor, and control call 15 on a control
+ * device is answered by one process-wide simulated kernel module. These functions seed that module's
+ * state, script its faults and let a test read back what reached it.
+ *
+ * Ports are 100-byte switch-port records (the same bytes the library puts into the device request);
+ * a null port, or a port of type 0, names the host-wide filter. All functions are thread-safe.
+ * Functions returning int give 0 on success and -1 on a refused argument unless said otherwise. */
+#ifndef KESTSIM_CONTROL_H
+#define KESTSIM_CONTROL_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(__GNUC__)
+#define KESTSIM_API __attribute__((visibility("default")))
+#else
+#define KESTSIM_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+enum {
+    KESTSIM_PORT_SIZE = 100,    /* switch-port record */
+    KESTSIM_REQUEST_SIZE = 132, /* device request record of control call 15 */
+    KESTSIM_RULE_SIZE = 1420    /* one rule record */
+};
+
+/* The simulated devices. */
+typedef enum kestsim_device_ {
+    KESTSIM_DEV_CONTROL = 0,     /* "/dev/wyb-kest" */
+    KESTSIM_DEV_CONTROL_OLD = 1, /* "/dev/kest" */
+    KESTSIM_DEV_PLK = 2,         /* "/dev/pelkintbl", pass-through only */
+    KESTSIM_DEV_SI = 3,          /* "/dev/qel-kest-pwix", pass-through only */
+    KESTSIM_DEV_COUNT = 4
+} kestsim_device_;
+
+/* Ways a scripted reply can misbehave (kestsim_fault_reply). */
+typedef enum kestsim_reply_fault_ {
+    /* The module writes only the first `param` bytes of the reply body; the rest of the body keeps the
+     * bytes the request carried. */
+    KESTSIM_REPLY_SHORT = 1,
+    /* Every count the reply states is `param` larger than the entries actually written. */
+    KESTSIM_REPLY_LIE_COUNT = 2,
+    /* Names in the reply fill their whole field with no terminating NUL. */
+    KESTSIM_REPLY_NO_NUL = 3
+} kestsim_reply_fault_;
+
+/* Forgets every filter's state, the known-filter list, all scripted faults, counters and captured
+ * messages, and device open failures and pass-through results. Descriptors already open stay open. */
+KESTSIM_API void kestsim_reset(void);
+
+/* ---- Filters ------------------------------------------------------------------------------------
+ * Until the first filter is declared every port is accepted. Once any filter is declared, a control
+ * call for a port that is neither declared nor host-wide fails with ENOENT (the module does not know
+ * that switch port). */
+KESTSIM_API int kestsim_declare_filter(const void* port);
+/* Removes the port from the known list and drops its state; -1 if it was not declared. */
+KESTSIM_API int kestsim_forget_filter(const void* port);
+
+/* ---- State --------------------------------------------------------------------------------------- */
+/* Creates or replaces rule set `name` (at most 63 characters) of the port's filter with `rule_count`
+ * rule records of KESTSIM_RULE_SIZE bytes each, taken in order from `rules` (may be null when
+ * rule_count is 0). */
+KESTSIM_API int kestsim_seed_ruleset(const void* port, const char* name, const void* rules, uint32_t rule_count);
+/* Gives the port's filter exactly `count` rule sets: existing ones are dropped, new empty ones are
+ * named "ruleset-0", "ruleset-1", ... */
+KESTSIM_API int kestsim_seed_ruleset_count(const void* port, uint32_t count);
+/* Number of rule sets the port's filter holds (0 for a filter never touched). */
+KESTSIM_API uint32_t kestsim_ruleset_count(const void* port);
+/* Number of rules of rule set `name`, or -1 if the filter has no such rule set. */
+KESTSIM_API int kestsim_ruleset_rule_count(const void* port, const char* name);
+
+/* ---- Faults ----------------------------------------------------------------------------------------
+ * Scripted faults wait in a queue (at most 256 entries) and are consulted in the order they were
+ * added; an entry is used up after `count` uses. `opcode` -1 matches every command. */
+/* The next `count` matching commands are not performed and answer `status` (26 for retry tests). */
+KESTSIM_API int kestsim_fault_status(uint32_t status, uint32_t count, int opcode);
+/* The next `count` control calls (request 15 on a control device) fail with -1 and errno `err`
+ * (ENOENT, ENOMEM, ...) before the message is looked at. */
+KESTSIM_API int kestsim_fault_errno(int err, uint32_t count);
+/* The next `count` control calls are answered only after `ms` milliseconds (at most 10000). */
+KESTSIM_API int kestsim_fault_delay(uint32_t ms, uint32_t count);
+/* The next `count` matching commands are performed but their reply misbehaves as `kind` says. */
+KESTSIM_API int kestsim_fault_reply(kestsim_reply_fault_ kind, uint32_t param, uint32_t count, int opcode);
+KESTSIM_API void kestsim_fault_clear(void);
+/* Number of fault entries still waiting. */
+KESTSIM_API uint32_t kestsim_fault_pending(void);
+
+/* ---- What reached the module -------------------------------------------------------------------- */
+/* Control calls handed to the module (including those failed by a fault or a bad request). */
+KESTSIM_API uint64_t kestsim_ioctl_count(void);
+/* Command records the module answered (each command of a batched message counts). */
+KESTSIM_API uint64_t kestsim_command_count(void);
+/* Copies the last device request record (KESTSIM_REQUEST_SIZE bytes); -1 if none arrived yet. */
+KESTSIM_API int kestsim_last_request(void* out);
+/* The last message as received, before the module answered it: copies at most `cap` bytes into `out`
+ * (may be null) and returns the message's full length (0 if none; messages above 16 MiB are kept
+ * only in their first 16 MiB). */
+KESTSIM_API uint32_t kestsim_last_message(void* out, uint32_t cap);
+/* The same message after the module answered it. */
+KESTSIM_API uint32_t kestsim_last_reply(void* out, uint32_t cap);
+
+/* ---- Devices ------------------------------------------------------------------------------------- */
+/* Successful opens of the device since the last reset. */
+KESTSIM_API uint32_t kestsim_device_open_count(kestsim_device_ dev);
+/* Descriptors of the device open right now. */
+KESTSIM_API uint32_t kestsim_device_open_descriptors(kestsim_device_ dev);
+/* Makes opening the device fail with errno `err` (0 makes it succeed again). */
+KESTSIM_API int kestsim_device_fail_open(kestsim_device_ dev, int err);
+/* Control calls of any request number made on the device's descriptors. */
+KESTSIM_API uint64_t kestsim_device_ioctl_count(kestsim_device_ dev);
+/* Request number and argument of the last control call on the device; -1 if none. */
+KESTSIM_API int kestsim_device_last_ioctl(kestsim_device_ dev, unsigned long* request, void** arg);
+/* What a pass-through device (PLK, SI) answers to every control call: `result`, and errno `err` when
+ * result is negative. The default is 0. */
+KESTSIM_API int kestsim_device_set_result(kestsim_device_ dev, int result, int err);
+/* The device a descriptor was opened on, or -1 for any other descriptor. */
+KESTSIM_API int kestsim_device_of_fd(int fd);
+
+/* ---- Direct entry -------------------------------------------------------------------------------- */
+/* Exactly what control call 15 on a control device does with its 132-byte request record: returns 0,
+ * or -1 with errno set. */
+KESTSIM_API int kestsim_submit(void* request);
+/* Hands one message for the port's filter straight to the module (no request record). */
+KESTSIM_API int kestsim_process(const void* port, void* msg, uint32_t len);
+
+/* ---- Daemon forwarding ----------------------------------------------------------------------------
+ * Control calls on the devices (and kestsim_submit) can be answered by a simulator daemon, kestsimd,
+ * instead of this process's module, so that several processes share one module: a non-empty `path`
+ * sends every later control call to the daemon's forwarding socket at that Unix socket path; "" keeps
+ * them in this process whatever the environment says; null (the default) follows the environment
+ * variable KESTSIM_SOCKET, read at each call. While forwarding, the functions above still act on this
+ * process's own module (use the daemon's control socket for the shared one), except that
+ * kestsim_last_request keeps recording; a daemon that cannot be reached fails the call with EIO.
+ * Returns -1 when the path is too long for a Unix socket. */
+KESTSIM_API int kestsim_set_forward(const char* path);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KESTSIM_CONTROL_H */

@@ -1,0 +1,45 @@
+// The daemon's control language: one request line in, one answer line out.
+//
+//   ping                                     pong
+//   reset                                    ok      forget all state, faults and counters
+//   declare <port> | forget <port>           ok      the module's list of known filters
+//   seed rulesets <port> <count>             ok      exactly <count> empty rule sets "ruleset-0" ...
+//   seed ruleset <port> <name> [<hex>]       ok      rule set <name> with the rule records in <hex>
+//   show rulesets <port>                     rulesets <n>
+//   show rules <port> <name>                 rules <n> | rules none
+//   show calls | commands | faults           calls <n> | commands <n> | faults <n>
+//   show requests                            requests tcp <n> unix <n>
+//   show last-message | last-reply           message <len> [<hex>] | reply <len> [<hex>]
+//   fault status <status> <count> [<opcode>] ok      commands answer <status> without being performed
+//   fault errno <errno> <count>              ok      calls fail with <errno> (a number or ENOENT, ...)
+//   fault delay <ms> <count>                 ok      calls are answered after <ms> milliseconds
+//   fault reply short|lie|nonul <param> <count> [<opcode>]   ok   replies misbehave
+//   fault drop <count> [<bytes>]             ok      answers break off after <bytes> (default: half)
+//   fault clear                              ok
+// Anything refused answers "error <reason>". A <port> is "host" (the host-wide filter, all zero),
+// "hex:" and the 200 hex digits of a 100-byte port record, or "<type>:<index>:<id>" (agent empty).
+// An <opcode> of "any" or -1 matches every command.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "sim/daemon/SimDaemonState.h"
+
+namespace KestSim {
+
+class ControlCommands {
+public:
+    explicit ControlCommands(DaemonShared& shared) : m_shared(shared) {}
+
+    // The answer to one request line (without its line end).
+    std::string run(const std::string& line);
+
+private:
+    DaemonShared& m_shared;
+};
+
+// Hex digits (lower case) of `n` bytes.
+std::string toHex(const uint8_t* data, size_t n);
+
+}  // namespace KestSim

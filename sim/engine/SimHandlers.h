@@ -1,0 +1,34 @@
+// One small function per opcode. A handler reads its request from the command body, changes the
+// filter's state and writes its reply over the same body; it returns the command's status word.
+// Handlers are grouped by command family in handlers/Sim*Handlers.cpp; an opcode without one answers
+// status 7 ("not supported").
+#pragma once
+
+#include <cstdint>
+
+#include "sim/engine/SimBytes.h"
+#include "sim/engine/SimFaults.h"
+#include "sim/engine/SimState.h"
+
+namespace KestSim {
+
+struct CommandContext {
+    State& state;
+    const PortKey& port;
+    uint16_t opcode;
+    Window body;       // the command body: request on entry, reply on return
+    ReplyFault reply;  // how the reply is to misbehave, if at all
+
+    // Read-only view of the port's filter; null when it was never touched.
+    const Filter* filter() const { return state.find(port); }
+};
+
+using Handler = uint32_t (*)(CommandContext& ctx);
+
+// The handler of an opcode, or null.
+Handler findHandler(uint16_t opcode);
+
+// Queries (rule-set and address-set reads).
+uint32_t handleGetRuleSetCount(CommandContext& ctx);
+
+}  // namespace KestSim

@@ -1,0 +1,84 @@
+#include "frame/KestFWLibHandle.h"
+
+#include <cstdlib>
+#include <memory>
+
+#include "frame/KestFWLog.h"
+#include "transport/KestFWIOChannel.h"
+#include "transport/KestFWMsgBuf.h"
+#include "transport/Locks.h"
+
+namespace KestFirewall {
+
+namespace {
+// Destroys the default handle, and with it its channel, at process exit.
+std::unique_ptr<CKestFWLibHandle> s_defaultHandle;
+}  // namespace
+
+CKestFWLibHandle::CKestFWLibHandle() : m_msgBuf(CKestFWMsgBufFactory::newMsgBuf(0)) {}
+
+CKestFWLibHandle::~CKestFWLibHandle() {
+    delete m_msgBuf;
+    delete m_ioChannel;
+}
+
+CKestFWLibHandle* CKestFWLibHandle::GetInstance() { return new CKestFWLibHandle(); }
+
+CKestFWLibHandle* CKestFWLibHandle::GetIoctlInstance() {
+    static Locks::Mutex mutex;
+    Locks::ScopedLock lock(mutex);
+    if (!s_defaultHandle) {
+        KFW_DEBUG(KFW_COMP_LIBRARY, 1, "Initializing kest library.\n\n");
+        static const char* const kDeviceKey = "FWIODeviceName";
+        static const char* const kDevicePath = "/dev/wyb-kest";
+        void* args[2] = {const_cast<char*>(kDeviceKey), const_cast<char*>(kDevicePath)};
+        int reserved = 0;
+        fwlibhandle_* h = nullptr;
+        FWStatus_t st = FW_Initialize(0x10000, &reserved, KFW_IO_DEVICE, 2, args, &h);
+        if (st != 0) {
+            KFW_ERROR("Failed to initialize kest library: %s\n\n", FW_StatusToString(st));
+            exit(-1);
+        }
+        s_defaultHandle.reset(h);
+        KFW_DEBUG(KFW_COMP_LIBRARY, 1, "Initialized kest library\n\n");
+    }
+    return s_defaultHandle.get();
+}
+
+int CKestFWLibHandle::setIOChannel(CKestFWIOChannel* channel) {
+    if (m_ioChannel != nullptr) {
+        KFW_LOG(KFW_LOG_INFO, "IOChannel has already been initialized\n");
+        delete m_ioChannel;
+    }
+    m_ioChannel = channel;
+    return 0;
+}
+
+int CKestFWLibHandle::getCommandBuffer(void** buf, unsigned int size) {
+    if (m_msgBuf == nullptr) return 1;
+    return m_msgBuf->getBuffer(buf, size) ? 0 : 8;
+}
+
+bool CKestFWLibHandle::addCommand(void* buf, unsigned int size) {
+    return m_msgBuf != nullptr && m_msgBuf->addCommand(buf, size);
+}
+
+int CKestFWLibHandle::releaseCommandBuffer(void* buf) {
+    if (m_msgBuf == nullptr) return 1;
+    return m_msgBuf->releaseBuffer(buf) ? 0 : 3;
+}
+
+int CKestFWLibHandle::resetCommandBuffer(void* buf) {
+    if (m_msgBuf == nullptr) return 1;
+    return m_msgBuf->resetBuffer(buf) ? 0 : 3;
+}
+
+unsigned int CKestFWLibHandle::flushCommandBuffer(void* buf, unsigned int size, dvs_port_* port, void* ctx) {
+    if (m_ioChannel == nullptr || m_msgBuf == nullptr) return 1;
+    void* msg = nullptr;
+    unsigned int msgLen = 0;
+    if (!m_msgBuf->getMessage(buf, size, &msg, &msgLen)) return 8;
+    return m_ioChannel->sendIOCTL(port, msg, msgLen, ctx != nullptr ? ctx : m_defaultIOContext);
+}
+
+}  // namespace KestFirewall

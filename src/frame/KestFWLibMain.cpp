@@ -1,0 +1,101 @@
+// Start-up and shutdown of the exported interface: FW_Initialize, the default handle and FW_Exit.
+#include <cstring>
+#include <memory>
+
+#include "frame/KestFWApi.h"
+#include "frame/KestFWLibHandle.h"
+#include "transport/KestFWIOChannel.h"
+#include "transport/KestFWIOChannelIOCTL.h"
+
+namespace KestFirewall {
+
+namespace {
+
+typedef CKestFWIOChannel* (*ChannelBuilder)(int ioType, void** args);
+
+// The device channel always uses the shared control device; a device name given by the caller is
+// accepted and not used.
+CKestFWIOChannel* buildDeviceChannel(int, void**) { return CKestFWIOChannelFactory::newIOChannel(KFW_IO_DEVICE); }
+
+// The argument shapes FW_Initialize accepts: the channel type, the number of argument pointers and
+// the keys expected at the even indexes, in order. Anything else cannot initialise a channel.
+struct ChannelShape {
+    int ioType;
+    int argCount;
+    const char* keys[3];
+    ChannelBuilder build;
+};
+
+const ChannelShape kChannelShapes[] = {
+    {KFW_IO_DEVICE, 0, {}, buildDeviceChannel},
+    {KFW_IO_DEVICE, 2, {"FWIODeviceName"}, buildDeviceChannel},
+};
+
+bool matches(const ChannelShape& shape, int ioType, int argCount, void** args) {
+    if (shape.ioType != ioType || shape.argCount != argCount) return false;
+    if (argCount == 0) return true;
+    if (args == nullptr) return false;
+    for (int i = 0; i < argCount / 2; ++i) {
+        const char* key = static_cast<const char*>(args[2 * i]);
+        if (key == nullptr || strcmp(key, shape.keys[i]) != 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+CKestFWIOChannel* create_io_channel(int ioType, int argCount, void** args) {
+    for (const ChannelShape& shape : kChannelShapes)
+        if (matches(shape, ioType, argCount, args)) return shape.build(ioType, args);
+    throw CCannotInitializeIOException(ioType);
+}
+
+}  // namespace KestFirewall
+
+using namespace KestFirewall;
+
+extern "C" {
+
+// The version is not examined; the reserved pointer only has to be non-null.
+FWStatus_t FW_Initialize(unsigned int, void* reserved, int ioType, int argCount, void** args, fwlibhandle_** handle) {
+    KFW_API_FRAME();
+    KFW_API_TRACE("%s. build # %s.\n", __func__, kKestFWBuild);
+    KFW_API_REQUIRE(handle != nullptr && reserved != nullptr);
+    *handle = nullptr;
+    KFW_API_RUN([&]() -> FWStatus_t {
+        std::unique_ptr<CKestFWLibHandle> h(CKestFWLibHandle::GetInstance());
+        h->setIOChannel(create_io_channel(ioType, argCount, args));
+        *handle = h.release();
+        KFW_API_TRACE("Kest Firewall library is initialized.\n");
+        return 0;
+    });
+}
+
+fwlibhandle_* FW_GetDefaultLibHandle(void) {
+    KFW_API_FRAME();
+    KFW_API_TRACE("%s. build # %s.\n", __func__, kKestFWBuild);
+    try {
+        fwlibhandle_* h = CKestFWLibHandle::GetIoctlInstance();
+        KFW_API_TRACE("Kest Firewall library is initialized.\n");
+        return h;
+    } catch (...) {
+        kfwApiLogInternal(kfwApiSite_, __LINE__);
+        return nullptr;
+    }
+}
+
+FWStatus_t FW_Exit(fwlibhandle_* handle) {
+    KFW_API_FRAME();
+    KFW_API_TRACE("%s.\n", __func__);
+    KFW_API_REQUIRE(handle != nullptr);
+    KFW_API_RUN([&]() -> FWStatus_t {
+        if (handle == FW_GetDefaultLibHandle())
+            KFW_API_TRACE("Not delete the lib handle since it's the global default one.\n");
+        else
+            delete handle;
+        KFW_API_TRACE("Kest Firewall library %s has exited.\n", kKestFWBuild);
+        return 0;
+    });
+}
+
+}  // extern "C"

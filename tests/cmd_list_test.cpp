@@ -1,0 +1,267 @@
+// Executing a command list: one message per command with the port and switch-port-missing rules, or
+// packed into large messages with one control call each.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <ostream>
+
+#include "cmd/KestFWCmdList.h"
+#include "frame/KestFWException.h"
+#include "support/FakeChannel.h"
+#include "support/LogCapture.h"
+#include "support/TestCommands.h"
+
+using namespace KestFirewall;
+using namespace kestfw_test;
+
+namespace {
+
+void noPause(unsigned) {}
+
+// Commands of the given body sizes; the list owns them, `cmds` keeps a view.
+struct Fixture {
+    CKestFWCmdList list;
+    std::vector<PatternCmd*> cmds;
+    explicit Fixture(const std::vector<unsigned>& sizes, dvs_port_* port = nullptr) {
+        for (unsigned s : sizes) {
+            cmds.push_back(new PatternCmd(port, s, 1, uint8_t(cmds.size())));
+            list.addCmd(cmds.back());
+        }
+    }
+};
+
+// The kernel answers each command with its place in the message.
+void numberReplies(unsigned index, uint16_t, uint8_t* body, uint32_t len) {
+    if (len >= 4) ByteWriter(body, len).u32(1000 + index);
+}
+
+uint32_t replyNumber(const PatternCmd* c, size_t i = 0) {
+    return ByteReader(c->replies.at(i).data(), c->replies.at(i).size()).u32();
+}
+
+std::vector<size_t> sentSizes(const FakeHandle& fh) {
+    std::vector<size_t> out;
+    for (const FakeSend& s : fh.sends) out.push_back(s.message.size());
+    return out;
+}
+
+class CmdListTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_old = CKestFWCmd::setRetryPause(noPause); }
+    void TearDown() override { CKestFWCmd::setRetryPause(m_old); }
+
+private:
+    CKestFWCmd::RetryPause m_old = nullptr;
+};
+
+}  // namespace
+
+TEST(CmdList, ObjectForms) {
+    Fixture f({8, 300, 20});
+    EXPECT_EQ(f.list.getType(), 137u);
+    EXPECT_EQ(f.list.getMsgSize(), 300u);
+    EXPECT_EQ(f.list.toString(), "pattern 8;\npattern 300;\npattern 20;\n");
+    try {
+        f.list.toMessage(nullptr, 0, nullptr);
+        FAIL();
+    } catch (const CKestFWException& e) {
+        EXPECT_EQ(e.retcode(), 7u);
+        EXPECT_STREQ(e.what(), "CKestFWCmdList::toMessage is not supported! Call CKestFWCmd::eval method instead.");
+    }
+    CKestFWCmdList empty;
+    EXPECT_EQ(empty.getMsgSize(), 0u);
+    EXPECT_EQ(empty.toString(), "");
+}
+
+TEST(CmdList, InsertAndMergeMoveOwnership) {
+    Fixture a({1, 2}), b({3, 4});
+    auto* front = new PatternCmd(nullptr, 9);
+    a.list.insertCmd(front);
+    EXPECT_TRUE(a.list.mergeCmdList(&b.list));
+    EXPECT_TRUE(b.list.commands().empty());
+    ASSERT_EQ(a.list.commands().size(), 5u);
+    EXPECT_EQ(a.list.commands()[0], front);
+    EXPECT_EQ(a.list.commands()[3], b.cmds[0]);
+    EXPECT_EQ(a.list.commands()[4], b.cmds[1]);
+    EXPECT_TRUE(a.list.mergeCmdList(&a.list));
+    EXPECT_EQ(a.list.commands().size(), 5u);
+}
+
+struct SingleCase {
+    const char* name;
+    std::vector<uint32_t> statuses;  // kernel status per send
+    unsigned commands;
+    bool withPort;
+    FWStatus_t result;
+    size_t sends;
+};
+void PrintTo(const SingleCase& c, std::ostream* os) { *os << c.name; }
+
+class CmdListSingle : public CmdListTest, public ::testing::WithParamInterface<SingleCase> {};
+
+TEST_P(CmdListSingle, StopsAtFailureExceptMissingPortWithoutListPort) {
+    const SingleCase& c = GetParam();
+    std::vector<FakeStep> script;
+    for (uint32_t s : c.statuses) script.push_back(FakeStep{s});
+    FakeHandle fh(script);
+    dvs_port_ own = makePort(DVS_PORT_TYPE_FILTER, "own", 0);
+    dvs_port_ listPort = makePort(DVS_PORT_TYPE_DVSPORT, "sw", 7);
+    Fixture f(std::vector<unsigned>(c.commands, 8), &own);
+    EXPECT_EQ(f.list.evalSingle(&fh.handle, c.withPort ? &listPort : nullptr, nullptr), c.result);
+    ASSERT_EQ(fh.sends.size(), c.sends);
+    for (const FakeSend& s : fh.sends) {
+        ASSERT_TRUE(s.hasPort);
+        EXPECT_STREQ(s.port.id, c.withPort ? "sw" : "own");
+    }
+    EXPECT_EQ(fh.spy->outstanding, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CmdListSingle,
+                         ::testing::Values(SingleCase{"all ok", {0}, 3, false, 0, 3},
+                                           SingleCase{"empty list", {0}, 0, false, 0, 0},
+                                           SingleCase{"missing port skipped", {0, 21, 0}, 3, false, 0, 3},
+                                           SingleCase{"last missing port is the result", {0, 21}, 2, false, 21, 2},
+                                           SingleCase{"missing port with list port stops", {21, 0}, 3, true, 21, 1},
+                                           SingleCase{"other failure stops", {0, 28, 0}, 3, false, 28, 2},
+                                           SingleCase{"bad state retried then stops", {26, 26, 26, 0}, 2, false, 26, 3},
+                                           SingleCase{"list port all ok", {0}, 2, true, 0, 2}));
+
+TEST_F(CmdListTest, BatchPacksOneHundredCommandsIntoOneMessage) {
+    FakeHandle fh({FakeStep{}}, numberReplies);
+    Fixture f(std::vector<unsigned>(100, 100));
+    LogCapture log;
+    EXPECT_EQ(f.list.evalBatch(&fh.handle, nullptr, nullptr), 0u);
+    ASSERT_EQ(sentSizes(fh), std::vector<size_t>{20 + 11200});
+    EXPECT_EQ(fh.spy->requested, std::vector<unsigned>{256000});
+    ByteReader hdr(fh.sends[0].message.data(), 20);
+    EXPECT_EQ(hdr.getAt<uint32_t>(4), 11200u);
+    EXPECT_EQ(hdr.getAt<uint16_t>(16), 100u);
+    // Each command read its own reply at its place in the message.
+    for (unsigned i = 0; i < 100; ++i) {
+        ASSERT_EQ(f.cmds[i]->replies.size(), 1u);
+        EXPECT_EQ(replyNumber(f.cmds[i]), 1000 + i);
+        EXPECT_EQ(fh.sends[0].message[20 + i * 112 + 12 + 5], uint8_t(i));
+    }
+    EXPECT_TRUE(log.has("execute pending cmd list of 100 commands and 11200 bytes in "));
+    EXPECT_EQ(fh.spy->outstanding, 0);
+}
+
+struct BatchCase {
+    const char* name;
+    std::vector<unsigned> bodies;
+    std::vector<size_t> messages;     // sizes of the messages sent, header included
+    std::vector<unsigned> requested;  // message buffers asked for
+};
+void PrintTo(const BatchCase& c, std::ostream* os) { *os << c.name; }
+
+class CmdListBatch : public CmdListTest, public ::testing::WithParamInterface<BatchCase> {};
+
+TEST_P(CmdListBatch, MessagesAndBuffers) {
+    const BatchCase& c = GetParam();
+    FakeHandle fh({FakeStep{}}, numberReplies);
+    Fixture f(c.bodies);
+    EXPECT_EQ(f.list.evalBatch(&fh.handle, nullptr, nullptr), 0u);
+    EXPECT_EQ(sentSizes(fh), c.messages);
+    EXPECT_EQ(fh.spy->requested, c.requested);
+    for (const PatternCmd* cmd : f.cmds) EXPECT_EQ(cmd->replies.size(), 1u);
+    EXPECT_EQ(fh.spy->outstanding, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CmdListBatch,
+    ::testing::Values(
+        BatchCase{"empty", {}, {}, {}},
+        BatchCase{"one oversize command gets exactly its size", {300000}, {20 + 300012}, {300012}},
+        // The oversize buffer is reused for what follows, which then cannot join the oversize command.
+        BatchCase{"oversize between small", {100, 300000, 100}, {20 + 112, 20 + 300012, 20 + 112}, {256000, 300012}},
+        BatchCase{"exactly full", {127988, 127988}, {20 + 256000}, {256000}},
+        BatchCase{"one byte over", {127988, 127989}, {20 + 128000, 20 + 128001}, {256000}},
+        BatchCase{"full then empty body", {127988, 127988, 0}, {20 + 256000, 20 + 12}, {256000}}));
+
+TEST_F(CmdListTest, BatchReusesTheOversizeBuffer) {
+    FakeHandle fh({FakeStep{}});
+    Fixture f({100, 300000, 100});
+    EXPECT_EQ(f.list.evalBatch(&fh.handle, nullptr, nullptr), 0u);
+    ASSERT_EQ(fh.sends.size(), 3u);
+    EXPECT_EQ(fh.sends[1].address, fh.sends[2].address);
+    // The reset message starts again with a clean header for the command that follows.
+    EXPECT_EQ(ByteReader(fh.sends[2].message.data(), 20).getAt<uint16_t>(16), 1u);
+}
+
+TEST_F(CmdListTest, BatchIgnoresCommandStatusesAndCarriesTheListPort) {
+    FakeHandle fh({FakeStep{28}});
+    dvs_port_ own = makePort(DVS_PORT_TYPE_FILTER, "own", 0);
+    dvs_port_ listPort = makePort(DVS_PORT_TYPE_DVSPORT, "sw", 7);
+    Fixture f({4, 4}, &own);
+    EXPECT_EQ(f.list.evalBatch(&fh.handle, &listPort, nullptr), 0u);
+    ASSERT_EQ(fh.sends.size(), 1u);
+    ASSERT_TRUE(fh.sends[0].hasPort);
+    EXPECT_STREQ(fh.sends[0].port.id, "sw");
+    EXPECT_STREQ(f.cmds[1]->getDVSPort().id, "sw");
+    EXPECT_EQ(f.cmds[0]->replies.size(), 1u);
+
+    // Without a list port the message names no port, whatever the commands carry.
+    FakeHandle fh2({FakeStep{}});
+    Fixture g({4}, &own);
+    EXPECT_EQ(g.list.evalBatch(&fh2.handle, nullptr, nullptr), 0u);
+    EXPECT_FALSE(fh2.sends[0].hasPort);
+}
+
+TEST_F(CmdListTest, BatchFlushFailureStopsAndGivesTheMessageBack) {
+    FakeHandle fh({FakeStep{0, 19}});
+    Fixture f({100, 300000, 100});
+    EXPECT_EQ(f.list.evalBatch(&fh.handle, nullptr, nullptr), 19u);
+    EXPECT_EQ(fh.sends.size(), 1u);
+    EXPECT_TRUE(f.cmds[0]->replies.empty());
+    EXPECT_EQ(fh.spy->outstanding, 0);
+
+    FakeHandle thrown({FakeStep{0, 0, true, 12}});
+    Fixture g({8});
+    EXPECT_THROW(g.list.evalBatch(&thrown.handle, nullptr, nullptr), CKestFWException);
+    EXPECT_EQ(thrown.spy->outstanding, 0);
+}
+
+TEST_F(CmdListTest, NullHandle) {
+    Fixture f({4});
+    EXPECT_EQ(f.list.evalSingle(nullptr, nullptr, nullptr), 2u);
+    EXPECT_EQ(f.list.evalBatch(nullptr, nullptr, nullptr), 2u);
+    EXPECT_EQ(f.list.eval(nullptr, nullptr, nullptr), 2u);
+}
+
+// The batch switch is read once per process, so each case runs in a fresh copy of this program.
+struct SwitchCase {
+    const char* value;
+    size_t sends;  // for three commands
+};
+void PrintTo(const SwitchCase& c, std::ostream* os) { *os << (c.value ? c.value : "(unset)"); }
+
+class CmdListSwitch : public ::testing::TestWithParam<SwitchCase> {};
+
+TEST_P(CmdListSwitch, EnvironmentChoosesBatchOnce) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const SwitchCase c = GetParam();
+    EXPECT_EXIT(
+        {
+            int code = 0;
+            {
+                if (c.value != nullptr)
+                    setenv("kestfwlib_exec_batch_cmd", c.value, 1);
+                else
+                    unsetenv("kestfwlib_exec_batch_cmd");
+                FakeHandle fh({FakeStep{}});
+                Fixture f({4, 4, 4});
+                if (f.list.eval(&fh.handle, nullptr, nullptr) != 0) code = 1;
+                // A later change of the environment is not seen.
+                setenv("kestfwlib_exec_batch_cmd", c.sends == 1 ? "false" : "true", 1);
+                if (f.list.eval(&fh.handle, nullptr, nullptr) != 0) code = 1;
+                if (fh.sends.size() != 2 * c.sends) code = 2;
+            }
+            std::exit(code);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CmdListSwitch,
+                         ::testing::Values(SwitchCase{"true", 1}, SwitchCase{"TRUE", 1}, SwitchCase{"false", 3},
+                                           SwitchCase{"yes", 3}, SwitchCase{nullptr, 3}));
