@@ -19,7 +19,7 @@
 #include <string>
 
 #include "cmd/KestFWCmdCatalogue.h"
-#include "cmd/KestFWObject.h"
+#include "model/KestFWObject.h"
 #include "kestfw/kestfw_types.h"
 
 namespace KestFirewall {
