@@ -169,19 +169,17 @@ INSTANTIATE_TEST_SUITE_P(
     Daemon, DaemonRoad,
     ::testing::Combine(
         ::testing::Values(Road::SocketChannel, Road::ForwardedDevice),
-        ::testing::Values(Scenario{"Seeded", {"seed rulesets host 5"}, 0, 5, 0},
-                          Scenario{"Empty", {}, 0, 0, 0},
+        ::testing::Values(Scenario{"Seeded", {"seed rulesets host 5"}, 0, 5, 0}, Scenario{"Empty", {}, 0, 0, 0},
                           Scenario{"OtherFilterNotCounted", {"seed rulesets 1:3:vnic-a 4"}, 0, 0, 0},
                           Scenario{"BadState", {"seed rulesets host 5", "fault status 26 1 1"}, 26, 0, 0},
                           Scenario{"LyingCount", {"seed rulesets host 2", "fault reply lie 3 1"}, 0, 5, 0},
-                          Scenario{"KernelOutOfMemory", {"seed rulesets host 5", "fault errno ENOMEM 1"}, 65, 0,
-                                   ENOMEM},
+                          Scenario{
+                              "KernelOutOfMemory", {"seed rulesets host 5", "fault errno ENOMEM 1"}, 65, 0, ENOMEM},
                           // The host-wide filter always exists: no ENOENT mapping to "switch port not found".
                           Scenario{"NotFoundOnHostWide", {"fault errno ENOENT 1"}, 19, 0, ENOENT},
                           Scenario{"OtherErrno", {"fault errno 22 1"}, 19, 0, EINVAL})),
     [](const ::testing::TestParamInfo<std::tuple<Road, Scenario>>& i) {
-        return std::string(std::get<0>(i.param) == Road::SocketChannel ? "Tcp_" : "Unix_") +
-               std::get<1>(i.param).name;
+        return std::string(std::get<0>(i.param) == Road::SocketChannel ? "Tcp_" : "Unix_") + std::get<1>(i.param).name;
     });
 
 // ---- shared state -----------------------------------------------------------------------------------
@@ -312,8 +310,7 @@ INSTANTIATE_TEST_SUITE_P(Targets, DaemonTarget,
                                            TargetCase{"EmptyEnvironment", "", nullptr, 3},
                                            TargetCase{"OverrideBeatsEnvironment", "@", "", 3},
                                            TargetCase{"Override", nullptr, "@", 8},
-                                           TargetCase{"NoDaemonThere", "/tmp/kestsimd-none/forward.sock", nullptr,
-                                                      -1}),
+                                           TargetCase{"NoDaemonThere", "/tmp/kestsimd-none/forward.sock", nullptr, -1}),
                          [](const ::testing::TestParamInfo<TargetCase>& i) { return std::string(i.param.name); });
 
 TEST(DaemonForwardTarget, RefusesPathsLongerThanAUnixSocketTakes) {
@@ -461,7 +458,8 @@ TEST_P(DaemonDrop, AnswerBreaksOffThenTheNextConnectionIsServed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Drops, DaemonDrop,
-                         ::testing::Values(DropCase{"Half", "fault drop 1", 18}, DropCase{"TenBytes", "fault drop 1 10", 10},
+                         ::testing::Values(DropCase{"Half", "fault drop 1", 18},
+                                           DropCase{"TenBytes", "fault drop 1 10", 10},
                                            DropCase{"Nothing", "fault drop 1 0", 0},
                                            // Never the whole answer: at most all but its last byte.
                                            DropCase{"MoreThanTheAnswer", "fault drop 1 500", 35}),
@@ -538,7 +536,8 @@ TEST_F(Daemon, ControlLanguageAnswersLineByLine) {
         {"show rulesets host", "rulesets 0"},
         {"show rulesets 2:16777215:sw-port", "rulesets 0"},
     };
-    for (const ControlStep& s : steps) EXPECT_EQ(d.control(s.request), s.answer) << "request: " << s.request.substr(0, 80);
+    for (const ControlStep& s : steps)
+        EXPECT_EQ(d.control(s.request), s.answer) << "request: " << s.request.substr(0, 80);
 }
 
 TEST_F(Daemon, ControlShowsWhatReachedTheModule) {

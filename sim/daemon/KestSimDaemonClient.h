@@ -16,13 +16,13 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/types.h>
 #include <sys/un.h>
@@ -42,11 +42,11 @@ namespace KestSim {
 class DaemonProcess {
 public:
     struct Options {
-        bool tcp = true;        // the socket channel's port (a free one)
-        bool forward = true;    // the interposer's forwarding socket
-        bool control = true;    // the control socket
-        bool verbose = false;   // one log line per request on the test's stderr
-        std::string binary;     // empty: defaultBinary()
+        bool tcp = true;       // the socket channel's port (a free one)
+        bool forward = true;   // the interposer's forwarding socket
+        bool control = true;   // the control socket
+        bool verbose = false;  // one log line per request on the test's stderr
+        std::string binary;    // empty: defaultBinary()
         std::vector<std::string> extraArgs;
         int readyTimeoutMs = 30000;
     };
@@ -112,18 +112,11 @@ public:
         int result = -1;
         if (m_pid > 0) {
             ::kill(m_pid, sig);
-            int status = 0;
-            pid_t r = 0;
-            for (int waited = 0; (r = waitpid(m_pid, &status, WNOHANG)) == 0; waited += 5) {
-                if (waited >= timeoutMs) {
-                    ::kill(m_pid, SIGKILL);
-                    r = waitpid(m_pid, &status, 0);
-                    break;
-                }
-                sleepMs(5);
+            result = wait(timeoutMs);
+            if (m_pid > 0) {
+                ::kill(m_pid, SIGKILL);
+                result = wait(-1);
             }
-            if (r == m_pid) result = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            m_pid = -1;
         }
         if (!m_dir.empty()) {
             if (!m_forwardPath.empty()) ::unlink(m_forwardPath.c_str());
@@ -133,6 +126,23 @@ public:
         }
         m_tcpPort = 0;
         return result;
+    }
+
+    // Waits for the daemon to end by itself (after a signal the test sent) for at most `timeoutMs`
+    // (-1: no limit), leaving its directory as it is. Returns what stop() returns, or -1 while it still
+    // runs.
+    int wait(int timeoutMs) {
+        if (m_pid <= 0) return -1;
+        int status = 0;
+        pid_t r;
+        for (int waited = 0; (r = waitpid(m_pid, &status, timeoutMs < 0 ? 0 : WNOHANG)) == 0; waited += 5) {
+            if (waited >= timeoutMs) return -1;
+            sleepMs(5);
+        }
+        if (r < 0 && errno == EINTR) return wait(timeoutMs);
+        m_pid = -1;
+        if (r < 0) return -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
     bool running() const { return m_pid > 0; }

@@ -73,9 +73,9 @@ bool parseErrno(const std::string& s, uint32_t& out) {
     static const struct {
         const char* name;
         int value;
-    } kNames[] = {{"EPERM", EPERM},   {"ENOENT", ENOENT}, {"EINTR", EINTR},   {"EIO", EIO},
-                  {"EAGAIN", EAGAIN}, {"ENOMEM", ENOMEM}, {"EACCES", EACCES}, {"EFAULT", EFAULT},
-                  {"EBUSY", EBUSY},   {"ENODEV", ENODEV}, {"EINVAL", EINVAL}, {"ENOTTY", ENOTTY},
+    } kNames[] = {{"EPERM", EPERM},   {"ENOENT", ENOENT}, {"EINTR", EINTR},        {"EIO", EIO},
+                  {"EAGAIN", EAGAIN}, {"ENOMEM", ENOMEM}, {"EACCES", EACCES},      {"EFAULT", EFAULT},
+                  {"EBUSY", EBUSY},   {"ENODEV", ENODEV}, {"EINVAL", EINVAL},      {"ENOTTY", ENOTTY},
                   {"ENOSPC", ENOSPC}, {"ERANGE", ERANGE}, {"ETIMEDOUT", ETIMEDOUT}};
     for (const auto& n : kNames)
         if (s == n.name) {
@@ -206,8 +206,8 @@ std::string ControlCommands::run(const std::string& line) {
             if (!parseU32(t[2], a) || !parseU32(t[3], count)) return bad("usage: fault delay <ms> <count>");
             f = Fault{FaultKind::Delay, a, count, -1};
         } else if (kind == "reply" && t.size() >= 5) {
-            FaultKind k = t[2] == "short" ? FaultKind::ReplyShort
-                          : t[2] == "lie" ? FaultKind::ReplyLieCount
+            FaultKind k = t[2] == "short"   ? FaultKind::ReplyShort
+                          : t[2] == "lie"   ? FaultKind::ReplyLieCount
                           : t[2] == "nonul" ? FaultKind::ReplyNoNul
                                             : FaultKind::None;
             if (k == FaultKind::None || !parseU32(t[3], a) || !parseU32(t[4], count) || !parseOpcode(t, 5, opcode))

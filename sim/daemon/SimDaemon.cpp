@@ -252,8 +252,8 @@ bool Daemon::answer(Client& c, const uint8_t* data, size_t len, const char* what
     long cut = m_shared.drops.take(len);
     if (cut >= 0) {
         writeFull(c.fd, data, static_cast<size_t>(cut));
-        log("%s client %u: %s: dropped the connection after %ld of %zu bytes (scripted)", kindName(int(c.kind)),
-            c.id, what, cut, len);
+        log("%s client %u: %s: dropped the connection after %ld of %zu bytes (scripted)", kindName(int(c.kind)), c.id,
+            what, cut, len);
         return false;
     }
     if (m_options.verbose) log("%s client %u: %s", kindName(int(c.kind)), c.id, what);
@@ -382,8 +382,7 @@ void Daemon::serveControl(Client& c) {
         scanned = 0;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::string reply = commands.run(line);
-        if (m_options.verbose)
-            log("control client %u: %.120s -> %.120s", c.id, line.c_str(), reply.c_str());
+        if (m_options.verbose) log("control client %u: %.120s -> %.120s", c.id, line.c_str(), reply.c_str());
         reply += '\n';
         if (!writeFull(c.fd, reply.data(), reply.size())) return;
     }
