@@ -14,6 +14,17 @@ void CKestFWProtocolSpec::setDir(unsigned char dir) {
     m_dir = dir;
 }
 
+bool CKestFWProtocolSpec::orModeWord(const void* buf, unsigned int size, unsigned int* used, uint16_t bits) {
+    const unsigned int blockSize = 56;
+    if (buf == nullptr || size < blockSize) return false;
+    ByteReader r(buf, blockSize);
+    const uint16_t mode = r.u16();
+    ByteWriter w(const_cast<void*>(buf), blockSize);
+    w.u16(static_cast<uint16_t>(mode | bits));
+    if (used) *used = blockSize;
+    return true;
+}
+
 bool CKestFWProtocolSpec::toRecord(void* buf, unsigned int size, unsigned int* used) {
     const unsigned int body = getMsgSize();
     if (buf == nullptr || size < 2 || size - 2 < body) return false;

@@ -74,6 +74,10 @@ protected:
     // "not " in front of a negated specification's text.
     std::string notPrefix() const { return m_negate ? "not " : ""; }
 
+    // Connection modes and the DSCP marking do not write a body of their own: they OR their bits into
+    // the mode word at the start of the 56-byte protocol block handed in as `buf`.
+    static bool orModeWord(const void* buf, unsigned int size, unsigned int* used, uint16_t bits);
+
     unsigned char m_dir;
     bool m_negate;
 };
