@@ -9,5 +9,6 @@
 #include "kestfw_action.h"
 #include "kestfw_l7.h"
 #include "kestfw_cmd.h"
+#include "kestfw_rule.h"
 
 #endif /* KESTFW_H */
