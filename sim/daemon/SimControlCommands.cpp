@@ -165,6 +165,34 @@ std::string ControlCommands::run(const std::string& line) {
             long n = engine.ruleCount(port.data(), t[3]);
             return n < 0 ? std::string("rules none") : "rules " + std::to_string(n);
         }
+        if ((what == "addrsets" || what == "shared" || what == "iprep") && t.size() == 3) {
+            if (!parsePort(t[2], port)) return bad("bad port");
+            if (what == "shared") return engine.sharedAddrSets(port.data()) ? "shared on" : "shared off";
+            std::string out;
+            if (what == "addrsets") {
+                std::vector<std::string> names = engine.addrSetNames(port.data());
+                out = "addrsets " + std::to_string(names.size());
+                for (const std::string& n : names) out += " " + n;
+            } else {
+                std::map<uint32_t, IpRepChunk> chunks = engine.ipRepChunks(port.data());
+                out = "iprep " + std::to_string(chunks.size());
+                for (const auto& kv : chunks)
+                    out += " " + std::to_string(kv.first) + ":" +
+                           std::to_string(kv.second.entries.size() / kIpRepEntrySize);
+            }
+            return out;
+        }
+        if (what == "addrset" && t.size() == 4) {
+            if (!parsePort(t[2], port)) return bad("bad port");
+            AddrSet as;
+            if (!engine.addrSet(port.data(), t[3], as)) return "addrset none";
+            std::string out = "addrset kind " + std::to_string(as.kind) + " generation " +
+                              std::to_string(as.generation) + " time " + std::to_string(as.realizationTime) +
+                              " members " + std::to_string(as.members.size());
+            if (!as.members.empty()) out += " ";
+            for (const Record& r : as.members) out += toHex(r.data(), r.size());
+            return out;
+        }
         if (t.size() == 2) {
             if (what == "calls") return "calls " + std::to_string(engine.calls());
             if (what == "commands") return "commands " + std::to_string(engine.commands());

@@ -11,6 +11,13 @@ struct Entry {
 // Grows family by family; every opcode missing here is answered "not supported".
 constexpr Entry kHandlers[] = {
     {Opcode::kGetRuleSetCount, handleGetRuleSetCount},
+    {Opcode::kCreateAddrSet, handleCreateAddrSet},
+    {Opcode::kDestroyAddrSet, handleDestroyAddrSet},
+    {Opcode::kConfigSharedAddrSet, handleConfigSharedAddrSet},
+    {Opcode::kClearAddrSet, handleClearAddrSet},
+    {Opcode::kDestroyAllAddrSet, handleDestroyAllAddrSet},
+    {Opcode::kCreateIpRepChunk, handleCreateIpRepChunk},
+    {Opcode::kDestroyIpRepChunk, handleDestroyIpRepChunk},
 };
 }  // namespace
 

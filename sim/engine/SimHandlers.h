@@ -31,4 +31,13 @@ Handler findHandler(uint16_t opcode);
 // Queries (rule-set and address-set reads).
 uint32_t handleGetRuleSetCount(CommandContext& ctx);
 
+// Address sets, the shared-set switch and reputation chunks.
+uint32_t handleCreateAddrSet(CommandContext& ctx);
+uint32_t handleClearAddrSet(CommandContext& ctx);
+uint32_t handleDestroyAddrSet(CommandContext& ctx);
+uint32_t handleDestroyAllAddrSet(CommandContext& ctx);
+uint32_t handleConfigSharedAddrSet(CommandContext& ctx);
+uint32_t handleCreateIpRepChunk(CommandContext& ctx);
+uint32_t handleDestroyIpRepChunk(CommandContext& ctx);
+
 }  // namespace KestSim

@@ -61,6 +61,9 @@ constexpr uint32_t kOffStatus = 8;
 constexpr uint32_t kRuleRecordSize = 1420;
 constexpr uint32_t kRuleSetNameWidth = 64;  // at most 63 characters and a NUL
 constexpr uint32_t kAddrSetNameWidth = 38;  // at most 37 characters and a NUL
+constexpr uint32_t kAddressRecordSize = 144;
+constexpr uint32_t kIpRepEntrySize = 16;
+constexpr uint32_t kIpRepDatabaseIdSize = 16;
 
 // Status words the module writes.
 namespace Status {
@@ -74,11 +77,19 @@ constexpr uint32_t kBadState = 26;
 constexpr uint32_t kNoRuleSet = 28;
 constexpr uint32_t kNoAddrSet = 29;
 constexpr uint32_t kNameTooLong = 31;
+constexpr uint32_t kInvalidAddrSetType = 34;
 }  // namespace Status
 
 // Opcodes the module answers.
 namespace Opcode {
 constexpr uint16_t kGetRuleSetCount = 1;
+constexpr uint16_t kCreateAddrSet = 13;
+constexpr uint16_t kDestroyAddrSet = 14;
+constexpr uint16_t kConfigSharedAddrSet = 41;
+constexpr uint16_t kClearAddrSet = 62;
+constexpr uint16_t kDestroyAllAddrSet = 63;
+constexpr uint16_t kCreateIpRepChunk = 95;
+constexpr uint16_t kDestroyIpRepChunk = 98;
 }  // namespace Opcode
 
 }  // namespace KestSim
