@@ -162,7 +162,7 @@ void CKestFWRule::validate() const {
     validateProtocolSpec();
     // The record has room for one address per slot: a list cannot travel in a rule.
     for (const CKestFWAddress* a : {m_src.get(), m_dst.get(), m_excludeSrc.get(), m_excludeDst.get(), m_extSrcIP.get()})
-        if (a != nullptr && a->getMsgSize() != FW_ADDRESS_RECORD_SIZE)
+        if (a != nullptr && a->getType() > FW_ADDRESS_ATTR_SID)
             throw CUnsupportedException("rule address is not a single address: ", a->toString().c_str());
 }
 

@@ -499,7 +499,7 @@ void CKestFWRuleBuilder::negateAddress(CKestFWAddress*& slot) {
             break;
         }
         default: {
-            if (slot->getMsgSize() != FW_ADDRESS_RECORD_SIZE)
+            if (slot->getType() > FW_ADDRESS_ATTR_SID)
                 throw CUnsupportedException("cannot negate address ", slot->toString().c_str());
             FWAddress_ rec;
             memset(&rec, 0, sizeof rec);
