@@ -27,9 +27,10 @@ extern "C" {
 #endif
 
 enum {
-    KESTSIM_PORT_SIZE = 100,    /* switch-port record */
-    KESTSIM_REQUEST_SIZE = 132, /* device request record of control call 15 */
-    KESTSIM_RULE_SIZE = 1420    /* one rule record */
+    KESTSIM_PORT_SIZE = 100,       /* switch-port record */
+    KESTSIM_REQUEST_SIZE = 132,    /* device request record of control call 15 */
+    KESTSIM_RULE_SIZE = 1420,      /* one rule record */
+    KESTSIM_RULESET_NAME_SIZE = 64 /* rule-set name field: at most 63 characters and a NUL */
 };
 
 /* The simulated devices. */
@@ -76,6 +77,23 @@ KESTSIM_API int kestsim_seed_ruleset_count(const void* port, uint32_t count);
 KESTSIM_API uint32_t kestsim_ruleset_count(const void* port);
 /* Number of rules of rule set `name`, or -1 if the filter has no such rule set. */
 KESTSIM_API int kestsim_ruleset_rule_count(const void* port, const char* name);
+/* Copies at most `max_rules` rule records of rule set `name`, as the module received them
+ * (KESTSIM_RULE_SIZE bytes each, in rule order), into `out` (may be null); returns the rule set's number of
+ * rules, or -1 if the filter has no such rule set. */
+KESTSIM_API int kestsim_ruleset_rules(const void* port, const char* name, void* out, uint32_t max_rules);
+/* The generation of rule set `name` (1 when created, +1 on every change: replaced, cleared, jump target
+ * set or cleared) and its realization time (seconds since boot of its last change); either output may
+ * be null. -1 if the filter has no such rule set. */
+KESTSIM_API int kestsim_ruleset_info(const void* port, const char* name, uint32_t* generation,
+                                     uint64_t* realization_time);
+/* Copies the jump target of rule set `name` into `target` (KESTSIM_RULESET_NAME_SIZE bytes, "" for
+ * none); -1 if the filter has no such rule set. */
+KESTSIM_API int kestsim_ruleset_jump(const void* port, const char* name, char* target);
+/* Copies the names of the filter's layer-3 and layer-2 root rule sets into `l3` and `l2`
+ * (KESTSIM_RULESET_NAME_SIZE bytes each, "" for none; either may be null) and at most `max_rules` of the
+ * jump rules that installed them into `rules` (may be null); returns the number of those rules, 0 when
+ * no root is set. */
+KESTSIM_API int kestsim_root_rulesets(const void* port, char* l3, char* l2, void* rules, uint32_t max_rules);
 
 /* ---- Address sets and reputation chunks ------------------------------------------------------------
  * Sets keep their member records exactly as the module received them. Kinds: 1 IP, 2 MAC, 4 attribute,

@@ -101,6 +101,14 @@ std::string captured(const char* word, const std::vector<uint8_t>& bytes, uint32
     return out;
 }
 
+// "<word> <count>" and, when there are any, the records' bytes in hex back to back.
+std::string records(const std::string& word, const std::vector<Record>& recs) {
+    std::string out = word + " " + std::to_string(recs.size());
+    if (!recs.empty()) out += " ";
+    for (const Record& r : recs) out += toHex(r.data(), r.size());
+    return out;
+}
+
 const std::string kOk = "ok";
 
 std::string bad(const std::string& why) { return "error " + why; }
@@ -164,6 +172,24 @@ std::string ControlCommands::run(const std::string& line) {
             if (!parsePort(t[2], port)) return bad("bad port");
             long n = engine.ruleCount(port.data(), t[3]);
             return n < 0 ? std::string("rules none") : "rules " + std::to_string(n);
+        }
+        if ((what == "ruleset" || what == "records") && t.size() == 4) {
+            if (!parsePort(t[2], port)) return bad("bad port");
+            RuleSet rs;
+            if (!engine.ruleSet(port.data(), t[3], rs)) return what + " none";
+            if (what == "ruleset")
+                return "ruleset " + std::to_string(rs.rules.size()) + " generation " + std::to_string(rs.generation) +
+                       " time " + std::to_string(rs.realizationTime) + " jump " +
+                       (rs.jumpTarget.empty() ? std::string("-") : rs.jumpTarget);
+            return records("records", rs.rules);
+        }
+        if (what == "roots" && t.size() == 3) {
+            if (!parsePort(t[2], port)) return bad("bad port");
+            std::string l3, l2;
+            std::vector<Record> rules;
+            engine.roots(port.data(), l3, l2, rules);
+            return records("roots " + (l3.empty() ? std::string("-") : l3) + " " + (l2.empty() ? std::string("-") : l2),
+                           rules);
         }
         if ((what == "addrsets" || what == "shared" || what == "iprep") && t.size() == 3) {
             if (!parsePort(t[2], port)) return bad("bad port");

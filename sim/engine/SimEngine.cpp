@@ -181,6 +181,24 @@ long Engine::ruleCount(const uint8_t* port, const std::string& name) const {
     return it == f->ruleSets.end() ? -1 : static_cast<long>(it->second.rules.size());
 }
 
+bool Engine::ruleSet(const uint8_t* port, const std::string& name, RuleSet& out) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Filter* f = m_state.find(PortKey::fromRecord(port));
+    if (!f) return false;
+    auto it = f->ruleSets.find(name);
+    if (it == f->ruleSets.end()) return false;
+    out = it->second;
+    return true;
+}
+
+void Engine::roots(const uint8_t* port, std::string& l3, std::string& l2, std::vector<Record>& rules) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Filter* f = m_state.find(PortKey::fromRecord(port));
+    l3 = f ? f->l3Root : std::string();
+    l2 = f ? f->l2Root : std::string();
+    rules = f ? f->rootRules : std::vector<Record>();
+}
+
 bool Engine::seedAddrSet(const uint8_t* port, const std::string& name, uint32_t kind, const uint8_t* records,
                          uint32_t count) {
     if (name.empty() || name.size() >= kAddrSetNameWidth || (count && !records)) return false;

@@ -64,6 +64,8 @@ struct Filter {
     std::map<std::string, RuleSet> ruleSets;  // by name
     std::string l3Root;                       // root rule sets; empty for none
     std::string l2Root;
+    std::vector<Record> rootRules;            // the jump rules that installed them: at most two, so
+                                              // kept outside the record budget
     std::map<std::string, AddrSet> addrSets;  // by name
     bool sharedAddrSets = false;
     std::map<uint32_t, IpRepChunk> ipRepChunks;  // by chunk number

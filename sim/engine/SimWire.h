@@ -72,17 +72,30 @@ constexpr uint32_t kInvalidArgument = 3;
 constexpr uint32_t kNotSupported = 7;
 constexpr uint32_t kOutOfMemory = 8;
 constexpr uint32_t kBufferTooSmall = 9;
+constexpr uint32_t kBadUpdate = 24;
 constexpr uint32_t kBadMessage = 25;
 constexpr uint32_t kBadState = 26;
 constexpr uint32_t kNoRuleSet = 28;
 constexpr uint32_t kNoAddrSet = 29;
 constexpr uint32_t kNameTooLong = 31;
 constexpr uint32_t kInvalidAddrSetType = 34;
+constexpr uint32_t kMissingJumpTarget = 44;
+constexpr uint32_t kInvalidRule = 45;
+constexpr uint32_t kInvalidRuleTarget = 46;
 }  // namespace Status
 
 // Opcodes the module answers.
 namespace Opcode {
 constexpr uint16_t kGetRuleSetCount = 1;
+constexpr uint16_t kCreateRuleSet = 3;  // also sets the roots when the name is empty
+constexpr uint16_t kGetRootRuleSet = 4;
+constexpr uint16_t kClearRuleSet = 6;
+constexpr uint16_t kDestroyRuleSet = 7;
+constexpr uint16_t kClearRootRuleSet = 33;
+constexpr uint16_t kDestroyAllRuleSet = 58;
+constexpr uint16_t kSetRuleSetJump = 59;
+constexpr uint16_t kGetRuleSetJump = 60;
+constexpr uint16_t kClearRuleSetJump = 61;
 constexpr uint16_t kCreateAddrSet = 13;
 constexpr uint16_t kDestroyAddrSet = 14;
 constexpr uint16_t kConfigSharedAddrSet = 41;
