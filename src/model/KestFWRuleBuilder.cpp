@@ -623,6 +623,7 @@ void CKestFWRuleBuilder::setExtendedSource(CKestFWContainerID* profile) { replac
 // ----- validation and building -----
 
 void CKestFWRuleBuilder::validateProtocolSpec() const {
+    if (m_protocol == nullptr) throw CUnsupportedException("no protocol is defined");
     const bool ip = m_protocol->isDefined() && m_protocol->isIP() && !m_protocol->isNegated();
     const unsigned short value = m_protocol->getValue();
     const bool tcp = ip && value == 6;
