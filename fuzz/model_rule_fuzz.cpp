@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     memcpy(recs.data(), data, size < recs.size() ? size : recs.size());
     render(recs, count);
     for (unsigned i = 0; i < count; ++i)
-        settle(std::vector<uint8_t>(recs.begin() + i * FW_RULE_RECORD_SIZE,
-                                    recs.begin() + (i + 1) * FW_RULE_RECORD_SIZE));
+        settle(
+            std::vector<uint8_t>(recs.begin() + i * FW_RULE_RECORD_SIZE, recs.begin() + (i + 1) * FW_RULE_RECORD_SIZE));
     return 0;
 }
