@@ -27,9 +27,10 @@ extern "C" {
 #endif
 
 enum {
-    KESTSIM_PORT_SIZE = 100,    /* switch-port record */
-    KESTSIM_REQUEST_SIZE = 132, /* device request record of control call 15 */
-    KESTSIM_RULE_SIZE = 1420    /* one rule record */
+    KESTSIM_PORT_SIZE = 100,       /* switch-port record */
+    KESTSIM_REQUEST_SIZE = 132,    /* device request record of control call 15 */
+    KESTSIM_RULE_SIZE = 1420,      /* one rule record */
+    KESTSIM_RULESET_NAME_SIZE = 64 /* rule-set name field: at most 63 characters and a NUL */
 };
 
 /* The simulated devices. */
@@ -76,6 +77,60 @@ KESTSIM_API int kestsim_seed_ruleset_count(const void* port, uint32_t count);
 KESTSIM_API uint32_t kestsim_ruleset_count(const void* port);
 /* Number of rules of rule set `name`, or -1 if the filter has no such rule set. */
 KESTSIM_API int kestsim_ruleset_rule_count(const void* port, const char* name);
+/* Copies at most `max_rules` rule records of rule set `name`, as the module received them
+ * (KESTSIM_RULE_SIZE bytes each, in rule order), into `out` (may be null); returns the rule set's number of
+ * rules, or -1 if the filter has no such rule set. */
+KESTSIM_API int kestsim_ruleset_rules(const void* port, const char* name, void* out, uint32_t max_rules);
+/* The generation of rule set `name` (1 when created, +1 on every change: replaced, cleared, jump target
+ * set or cleared) and its realization time (seconds since boot of its last change); either output may
+ * be null. -1 if the filter has no such rule set. */
+KESTSIM_API int kestsim_ruleset_info(const void* port, const char* name, uint32_t* generation,
+                                     uint64_t* realization_time);
+/* Copies the jump target of rule set `name` into `target` (KESTSIM_RULESET_NAME_SIZE bytes, "" for
+ * none); -1 if the filter has no such rule set. */
+KESTSIM_API int kestsim_ruleset_jump(const void* port, const char* name, char* target);
+/* Copies the names of the filter's layer-3 and layer-2 root rule sets into `l3` and `l2`
+ * (KESTSIM_RULESET_NAME_SIZE bytes each, "" for none; either may be null) and at most `max_rules` of the
+ * jump rules that installed them into `rules` (may be null); returns the number of those rules, 0 when
+ * no root is set. */
+KESTSIM_API int kestsim_root_rulesets(const void* port, char* l3, char* l2, void* rules, uint32_t max_rules);
+
+/* ---- Address sets and reputation chunks ------------------------------------------------------------
+ * Sets keep their member records exactly as the module received them. Kinds: 1 IP, 2 MAC, 4 attribute,
+ * 15 SID. */
+enum {
+    KESTSIM_ADDRESS_SIZE = 144,      /* one member record */
+    KESTSIM_ADDRSET_NAME_SIZE = 38,  /* address-set name field: at most 37 characters and a NUL */
+    KESTSIM_IPREP_ENTRY_SIZE = 16,   /* one entry of a reputation chunk */
+    KESTSIM_IPREP_DB_ID_SIZE = 16    /* reputation database id */
+};
+/* Creates or replaces address set `name` (at most 37 characters) of the given kind with `count` member
+ * records of KESTSIM_ADDRESS_SIZE bytes taken in order from `records` (may be null when count is 0). */
+KESTSIM_API int kestsim_seed_addrset(const void* port, const char* name, uint32_t kind, const void* records,
+                                     uint32_t count);
+/* Number of address sets the port's filter holds. */
+KESTSIM_API uint32_t kestsim_addrset_count(const void* port);
+/* Copies the name of the filter's `index`-th address set, in name order, into `name`
+ * (KESTSIM_ADDRSET_NAME_SIZE bytes); -1 when there are not that many sets. */
+KESTSIM_API int kestsim_addrset_name(const void* port, uint32_t index, char* name);
+/* The kind of address set `name`, or -1 if the filter has no such set. */
+KESTSIM_API int kestsim_addrset_kind(const void* port, const char* name);
+/* Copies at most `max_members` member records of set `name` into `out` (may be null); returns the set's
+ * number of members, or -1 if the filter has no such set. */
+KESTSIM_API int kestsim_addrset_members(const void* port, const char* name, void* out, uint32_t max_members);
+/* The generation of set `name` (1 when created, +1 on every replacement or clearing) and its realization
+ * time (seconds since boot of its last change); either output may be null. -1 if there is no such set. */
+KESTSIM_API int kestsim_addrset_info(const void* port, const char* name, uint32_t* generation,
+                                     uint64_t* realization_time);
+/* 1 when shared address sets are switched on for the port's filter, else 0. */
+KESTSIM_API int kestsim_shared_addrset(const void* port);
+/* Number of reputation chunks loaded for the port's filter. */
+KESTSIM_API uint32_t kestsim_iprep_chunk_count(const void* port);
+/* Copies the database id of chunk `chunk` into `database_id` (KESTSIM_IPREP_DB_ID_SIZE bytes, may be null)
+ * and at most `max_entries` of its entries into `entries` (may be null); returns the chunk's number of
+ * entries, or -1 when that chunk is not loaded. */
+KESTSIM_API int kestsim_iprep_chunk(const void* port, uint32_t chunk, void* database_id, void* entries,
+                                    uint32_t max_entries);
 
 /* ---- Faults ----------------------------------------------------------------------------------------
  * Scripted faults wait in a queue (at most 256 entries) and are consulted in the order they were

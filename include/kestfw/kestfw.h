@@ -9,5 +9,8 @@
 #include "kestfw_action.h"
 #include "kestfw_l7.h"
 #include "kestfw_cmd.h"
+#include "kestfw_rule.h"
+#include "kestfw_ruleset.h"
+#include "kestfw_addrset.h"
 
 #endif /* KESTFW_H */

@@ -101,6 +101,14 @@ std::string captured(const char* word, const std::vector<uint8_t>& bytes, uint32
     return out;
 }
 
+// "<word> <count>" and, when there are any, the records' bytes in hex back to back.
+std::string records(const std::string& word, const std::vector<Record>& recs) {
+    std::string out = word + " " + std::to_string(recs.size());
+    if (!recs.empty()) out += " ";
+    for (const Record& r : recs) out += toHex(r.data(), r.size());
+    return out;
+}
+
 const std::string kOk = "ok";
 
 std::string bad(const std::string& why) { return "error " + why; }
@@ -164,6 +172,52 @@ std::string ControlCommands::run(const std::string& line) {
             if (!parsePort(t[2], port)) return bad("bad port");
             long n = engine.ruleCount(port.data(), t[3]);
             return n < 0 ? std::string("rules none") : "rules " + std::to_string(n);
+        }
+        if ((what == "ruleset" || what == "records") && t.size() == 4) {
+            if (!parsePort(t[2], port)) return bad("bad port");
+            RuleSet rs;
+            if (!engine.ruleSet(port.data(), t[3], rs)) return what + " none";
+            if (what == "ruleset")
+                return "ruleset " + std::to_string(rs.rules.size()) + " generation " + std::to_string(rs.generation) +
+                       " time " + std::to_string(rs.realizationTime) + " jump " +
+                       (rs.jumpTarget.empty() ? std::string("-") : rs.jumpTarget);
+            return records("records", rs.rules);
+        }
+        if (what == "roots" && t.size() == 3) {
+            if (!parsePort(t[2], port)) return bad("bad port");
+            std::string l3, l2;
+            std::vector<Record> rules;
+            engine.roots(port.data(), l3, l2, rules);
+            return records("roots " + (l3.empty() ? std::string("-") : l3) + " " + (l2.empty() ? std::string("-") : l2),
+                           rules);
+        }
+        if ((what == "addrsets" || what == "shared" || what == "iprep") && t.size() == 3) {
+            if (!parsePort(t[2], port)) return bad("bad port");
+            if (what == "shared") return engine.sharedAddrSets(port.data()) ? "shared on" : "shared off";
+            std::string out;
+            if (what == "addrsets") {
+                std::vector<std::string> names = engine.addrSetNames(port.data());
+                out = "addrsets " + std::to_string(names.size());
+                for (const std::string& n : names) out += " " + n;
+            } else {
+                std::map<uint32_t, IpRepChunk> chunks = engine.ipRepChunks(port.data());
+                out = "iprep " + std::to_string(chunks.size());
+                for (const auto& kv : chunks)
+                    out += " " + std::to_string(kv.first) + ":" +
+                           std::to_string(kv.second.entries.size() / kIpRepEntrySize);
+            }
+            return out;
+        }
+        if (what == "addrset" && t.size() == 4) {
+            if (!parsePort(t[2], port)) return bad("bad port");
+            AddrSet as;
+            if (!engine.addrSet(port.data(), t[3], as)) return "addrset none";
+            std::string out = "addrset kind " + std::to_string(as.kind) + " generation " +
+                              std::to_string(as.generation) + " time " + std::to_string(as.realizationTime) +
+                              " members " + std::to_string(as.members.size());
+            if (!as.members.empty()) out += " ";
+            for (const Record& r : as.members) out += toHex(r.data(), r.size());
+            return out;
         }
         if (t.size() == 2) {
             if (what == "calls") return "calls " + std::to_string(engine.calls());

@@ -7,6 +7,15 @@
 //   seed ruleset <port> <name> [<hex>]       ok      rule set <name> with the rule records in <hex>
 //   show rulesets <port>                     rulesets <n>
 //   show rules <port> <name>                 rules <n> | rules none
+//   show ruleset <port> <name>               ruleset <rules> generation <g> time <t> jump <target|->
+//                                            | ruleset none
+//   show records <port> <name>               records <n> [<hex>] | records none: the rule records
+//   show roots <port>                        roots <l3|-> <l2|-> <n> [<hex>]: names and root rules
+//   show addrsets <port>                     addrsets <n> [<name> ...]: in name order
+//   show addrset <port> <name>               addrset kind <k> generation <g> time <t> members <n> [<hex>]
+//                                            | addrset none: the member records back to back
+//   show shared <port>                       shared on | shared off
+//   show iprep <port>                        iprep <n> [<chunk>:<entries> ...]: loaded reputation chunks
 //   show calls | commands | faults           calls <n> | commands <n> | faults <n>
 //   show requests                            requests tcp <n> unix <n>
 //   show last-message | last-reply           message <len> [<hex>] | reply <len> [<hex>]

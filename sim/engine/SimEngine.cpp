@@ -181,6 +181,70 @@ long Engine::ruleCount(const uint8_t* port, const std::string& name) const {
     return it == f->ruleSets.end() ? -1 : static_cast<long>(it->second.rules.size());
 }
 
+bool Engine::ruleSet(const uint8_t* port, const std::string& name, RuleSet& out) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Filter* f = m_state.find(PortKey::fromRecord(port));
+    if (!f) return false;
+    auto it = f->ruleSets.find(name);
+    if (it == f->ruleSets.end()) return false;
+    out = it->second;
+    return true;
+}
+
+void Engine::roots(const uint8_t* port, std::string& l3, std::string& l2, std::vector<Record>& rules) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Filter* f = m_state.find(PortKey::fromRecord(port));
+    l3 = f ? f->l3Root : std::string();
+    l2 = f ? f->l2Root : std::string();
+    rules = f ? f->rootRules : std::vector<Record>();
+}
+
+bool Engine::seedAddrSet(const uint8_t* port, const std::string& name, uint32_t kind, const uint8_t* records,
+                         uint32_t count) {
+    if (name.empty() || name.size() >= kAddrSetNameWidth || (count && !records)) return false;
+    if (count > m_state.limits().recordBytes / kAddressRecordSize) return false;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Filter* f = m_state.obtain(PortKey::fromRecord(port));
+    if (!f) return false;
+    AddrSet as;
+    as.name = name;
+    as.kind = kind;
+    as.members.reserve(count);
+    for (uint32_t i = 0; i < count; ++i)
+        as.members.emplace_back(records + size_t(i) * kAddressRecordSize, records + size_t(i + 1) * kAddressRecordSize);
+    return m_state.putAddrSet(*f, std::move(as));
+}
+
+std::vector<std::string> Engine::addrSetNames(const uint8_t* port) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<std::string> names;
+    if (const Filter* f = m_state.find(PortKey::fromRecord(port)))
+        for (const auto& kv : f->addrSets) names.push_back(kv.first);
+    return names;
+}
+
+bool Engine::addrSet(const uint8_t* port, const std::string& name, AddrSet& out) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Filter* f = m_state.find(PortKey::fromRecord(port));
+    if (!f) return false;
+    auto it = f->addrSets.find(name);
+    if (it == f->addrSets.end()) return false;
+    out = it->second;
+    return true;
+}
+
+bool Engine::sharedAddrSets(const uint8_t* port) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Filter* f = m_state.find(PortKey::fromRecord(port));
+    return f && f->sharedAddrSets;
+}
+
+std::map<uint32_t, IpRepChunk> Engine::ipRepChunks(const uint8_t* port) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Filter* f = m_state.find(PortKey::fromRecord(port));
+    return f ? f->ipRepChunks : std::map<uint32_t, IpRepChunk>();
+}
+
 bool Engine::addFault(const Fault& f) {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_faults.add(f);

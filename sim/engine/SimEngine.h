@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -42,6 +43,23 @@ public:
     uint32_t ruleSetCount(const uint8_t* port) const;
     // Rules of a rule set, -1 when the filter has no such rule set.
     long ruleCount(const uint8_t* port, const std::string& name) const;
+    // A copy of rule set `name` of the port's filter (records as received, generation, realization
+    // time, jump target); false when there is none.
+    bool ruleSet(const uint8_t* port, const std::string& name, RuleSet& out) const;
+    // The port's root rule-set names and the jump rules that installed them; all empty when none is set.
+    void roots(const uint8_t* port, std::string& l3, std::string& l2, std::vector<Record>& rules) const;
+
+    // Creates or replaces address set `name` of kind `kind` with `count` member records from `records`.
+    bool seedAddrSet(const uint8_t* port, const std::string& name, uint32_t kind, const uint8_t* records,
+                     uint32_t count);
+    // The names of the port's address sets in name order.
+    std::vector<std::string> addrSetNames(const uint8_t* port) const;
+    // A copy of address set `name` (kind, member records as received, generation, realization time);
+    // false when there is none.
+    bool addrSet(const uint8_t* port, const std::string& name, AddrSet& out) const;
+    bool sharedAddrSets(const uint8_t* port) const;
+    // The port's loaded reputation chunks by chunk number.
+    std::map<uint32_t, IpRepChunk> ipRepChunks(const uint8_t* port) const;
 
     bool addFault(const Fault& f);
     void clearFaults();

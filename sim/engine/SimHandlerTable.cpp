@@ -11,6 +11,22 @@ struct Entry {
 // Grows family by family; every opcode missing here is answered "not supported".
 constexpr Entry kHandlers[] = {
     {Opcode::kGetRuleSetCount, handleGetRuleSetCount},
+    {Opcode::kCreateRuleSet, handleCreateRuleSet},
+    {Opcode::kGetRootRuleSet, handleGetRootRuleSet},
+    {Opcode::kClearRuleSet, handleClearRuleSet},
+    {Opcode::kDestroyRuleSet, handleDestroyRuleSet},
+    {Opcode::kClearRootRuleSet, handleClearRootRuleSet},
+    {Opcode::kDestroyAllRuleSet, handleDestroyAllRuleSet},
+    {Opcode::kSetRuleSetJump, handleSetRuleSetJump},
+    {Opcode::kGetRuleSetJump, handleGetRuleSetJump},
+    {Opcode::kClearRuleSetJump, handleClearRuleSetJump},
+    {Opcode::kCreateAddrSet, handleCreateAddrSet},
+    {Opcode::kDestroyAddrSet, handleDestroyAddrSet},
+    {Opcode::kConfigSharedAddrSet, handleConfigSharedAddrSet},
+    {Opcode::kClearAddrSet, handleClearAddrSet},
+    {Opcode::kDestroyAllAddrSet, handleDestroyAllAddrSet},
+    {Opcode::kCreateIpRepChunk, handleCreateIpRepChunk},
+    {Opcode::kDestroyIpRepChunk, handleDestroyIpRepChunk},
 };
 }  // namespace
 

@@ -31,4 +31,24 @@ Handler findHandler(uint16_t opcode);
 // Queries (rule-set and address-set reads).
 uint32_t handleGetRuleSetCount(CommandContext& ctx);
 
+// Rule sets, roots and jump targets.
+uint32_t handleCreateRuleSet(CommandContext& ctx);
+uint32_t handleGetRootRuleSet(CommandContext& ctx);
+uint32_t handleClearRuleSet(CommandContext& ctx);
+uint32_t handleDestroyRuleSet(CommandContext& ctx);
+uint32_t handleClearRootRuleSet(CommandContext& ctx);
+uint32_t handleDestroyAllRuleSet(CommandContext& ctx);
+uint32_t handleSetRuleSetJump(CommandContext& ctx);
+uint32_t handleGetRuleSetJump(CommandContext& ctx);
+uint32_t handleClearRuleSetJump(CommandContext& ctx);
+
+// Address sets, the shared-set switch and reputation chunks.
+uint32_t handleCreateAddrSet(CommandContext& ctx);
+uint32_t handleClearAddrSet(CommandContext& ctx);
+uint32_t handleDestroyAddrSet(CommandContext& ctx);
+uint32_t handleDestroyAllAddrSet(CommandContext& ctx);
+uint32_t handleConfigSharedAddrSet(CommandContext& ctx);
+uint32_t handleCreateIpRepChunk(CommandContext& ctx);
+uint32_t handleDestroyIpRepChunk(CommandContext& ctx);
+
 }  // namespace KestSim

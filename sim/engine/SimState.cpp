@@ -86,6 +86,47 @@ bool State::dropRuleSet(Filter& f, const std::string& name) {
     return true;
 }
 
+bool State::putAddrSet(Filter& f, AddrSet as) {
+    auto it = f.addrSets.find(as.name);
+    size_t old = it == f.addrSets.end() ? 0 : bytesOf(it->second);
+    size_t add = bytesOf(as);
+    if (it == f.addrSets.end() && f.addrSets.size() >= m_limits.addrSetsPerFilter) return false;
+    if (m_recordBytes - old + add > m_limits.recordBytes) return false;
+    as.generation = it == f.addrSets.end() ? 1 : it->second.generation + 1;
+    as.realizationTime = secondsSinceBoot();
+    m_recordBytes = m_recordBytes - old + add;
+    std::string name = as.name;
+    f.addrSets[name] = std::move(as);
+    return true;
+}
+
+bool State::dropAddrSet(Filter& f, const std::string& name) {
+    auto it = f.addrSets.find(name);
+    if (it == f.addrSets.end()) return false;
+    m_recordBytes -= bytesOf(it->second);
+    f.addrSets.erase(it);
+    return true;
+}
+
+bool State::putIpRepChunk(Filter& f, uint32_t number, IpRepChunk chunk) {
+    auto it = f.ipRepChunks.find(number);
+    size_t old = it == f.ipRepChunks.end() ? 0 : it->second.entries.size();
+    size_t add = chunk.entries.size();
+    if (it == f.ipRepChunks.end() && f.ipRepChunks.size() >= m_limits.ipRepChunksPerFilter) return false;
+    if (m_recordBytes - old + add > m_limits.recordBytes) return false;
+    m_recordBytes = m_recordBytes - old + add;
+    f.ipRepChunks[number] = std::move(chunk);
+    return true;
+}
+
+bool State::dropIpRepChunk(Filter& f, uint32_t number) {
+    auto it = f.ipRepChunks.find(number);
+    if (it == f.ipRepChunks.end()) return false;
+    m_recordBytes -= it->second.entries.size();
+    f.ipRepChunks.erase(it);
+    return true;
+}
+
 uint64_t State::secondsSinceBoot() {
     struct timespec ts;
     if (clock_gettime(CLOCK_BOOTTIME, &ts) != 0) return 0;
@@ -101,8 +142,14 @@ size_t State::bytesOf(const RuleSet& rs) {
 size_t State::bytesOf(const Filter& f) {
     size_t n = 0;
     for (const auto& kv : f.ruleSets) n += bytesOf(kv.second);
-    for (const auto& kv : f.addrSets)
-        for (const Record& m : kv.second.members) n += m.size();
+    for (const auto& kv : f.addrSets) n += bytesOf(kv.second);
+    for (const auto& kv : f.ipRepChunks) n += kv.second.entries.size();
+    return n;
+}
+
+size_t State::bytesOf(const AddrSet& as) {
+    size_t n = 0;
+    for (const Record& m : as.members) n += m.size();
     return n;
 }
 

@@ -48,21 +48,34 @@ struct RuleSet {
 struct AddrSet {
     std::string name;
     uint32_t kind = 0;
-    std::vector<Record> members;  // member records in order
+    std::vector<Record> members;  // member records in order, each kAddressRecordSize bytes as received
     uint64_t hits = 0;
+    uint32_t generation = 0;       // 1 when created, +1 on every change
+    uint64_t realizationTime = 0;  // seconds since boot when the set last changed
+};
+
+// One loaded chunk of the IP-reputation database.
+struct IpRepChunk {
+    std::array<uint8_t, kIpRepDatabaseIdSize> database{};
+    std::vector<uint8_t> entries;  // kIpRepEntrySize bytes per entry, as received
 };
 
 struct Filter {
     std::map<std::string, RuleSet> ruleSets;  // by name
     std::string l3Root;                       // root rule sets; empty for none
     std::string l2Root;
+    std::vector<Record> rootRules;            // the jump rules that installed them: at most two, so
+                                              // kept outside the record budget
     std::map<std::string, AddrSet> addrSets;  // by name
+    bool sharedAddrSets = false;
+    std::map<uint32_t, IpRepChunk> ipRepChunks;  // by chunk number
 };
 
 struct Limits {
     size_t filters = 1024;
     size_t ruleSetsPerFilter = 4096;
     size_t addrSetsPerFilter = 4096;
+    size_t ipRepChunksPerFilter = 4096;
     size_t recordBytes = size_t(256) << 20;  // all rule and member records together
 };
 
@@ -86,6 +99,13 @@ public:
     // Creates or replaces a rule set; false (state unchanged) when a limit would be passed.
     bool putRuleSet(Filter& f, RuleSet rs);
     bool dropRuleSet(Filter& f, const std::string& name);
+    // Creates or replaces an address set (a new generation, realized now); false (state unchanged) when
+    // a limit would be passed.
+    bool putAddrSet(Filter& f, AddrSet as);
+    bool dropAddrSet(Filter& f, const std::string& name);
+    // Loads or replaces a reputation chunk; false (state unchanged) when the record budget would be passed.
+    bool putIpRepChunk(Filter& f, uint32_t number, IpRepChunk chunk);
+    bool dropIpRepChunk(Filter& f, uint32_t number);
 
     const Limits& limits() const { return m_limits; }
     size_t recordBytes() const { return m_recordBytes; }
@@ -94,6 +114,7 @@ public:
 
 private:
     static size_t bytesOf(const RuleSet& rs);
+    static size_t bytesOf(const AddrSet& as);
     static size_t bytesOf(const Filter& f);
 
     Limits m_limits;

@@ -61,6 +61,9 @@ constexpr uint32_t kOffStatus = 8;
 constexpr uint32_t kRuleRecordSize = 1420;
 constexpr uint32_t kRuleSetNameWidth = 64;  // at most 63 characters and a NUL
 constexpr uint32_t kAddrSetNameWidth = 38;  // at most 37 characters and a NUL
+constexpr uint32_t kAddressRecordSize = 144;
+constexpr uint32_t kIpRepEntrySize = 16;
+constexpr uint32_t kIpRepDatabaseIdSize = 16;
 
 // Status words the module writes.
 namespace Status {
@@ -69,16 +72,37 @@ constexpr uint32_t kInvalidArgument = 3;
 constexpr uint32_t kNotSupported = 7;
 constexpr uint32_t kOutOfMemory = 8;
 constexpr uint32_t kBufferTooSmall = 9;
+constexpr uint32_t kBadUpdate = 24;
 constexpr uint32_t kBadMessage = 25;
 constexpr uint32_t kBadState = 26;
 constexpr uint32_t kNoRuleSet = 28;
 constexpr uint32_t kNoAddrSet = 29;
 constexpr uint32_t kNameTooLong = 31;
+constexpr uint32_t kInvalidAddrSetType = 34;
+constexpr uint32_t kMissingJumpTarget = 44;
+constexpr uint32_t kInvalidRule = 45;
+constexpr uint32_t kInvalidRuleTarget = 46;
 }  // namespace Status
 
 // Opcodes the module answers.
 namespace Opcode {
 constexpr uint16_t kGetRuleSetCount = 1;
+constexpr uint16_t kCreateRuleSet = 3;  // also sets the roots when the name is empty
+constexpr uint16_t kGetRootRuleSet = 4;
+constexpr uint16_t kClearRuleSet = 6;
+constexpr uint16_t kDestroyRuleSet = 7;
+constexpr uint16_t kClearRootRuleSet = 33;
+constexpr uint16_t kDestroyAllRuleSet = 58;
+constexpr uint16_t kSetRuleSetJump = 59;
+constexpr uint16_t kGetRuleSetJump = 60;
+constexpr uint16_t kClearRuleSetJump = 61;
+constexpr uint16_t kCreateAddrSet = 13;
+constexpr uint16_t kDestroyAddrSet = 14;
+constexpr uint16_t kConfigSharedAddrSet = 41;
+constexpr uint16_t kClearAddrSet = 62;
+constexpr uint16_t kDestroyAllAddrSet = 63;
+constexpr uint16_t kCreateIpRepChunk = 95;
+constexpr uint16_t kDestroyIpRepChunk = 98;
 }  // namespace Opcode
 
 }  // namespace KestSim

@@ -161,6 +161,51 @@ int kestsim_ruleset_rule_count(const void* port, const char* name) {
     return static_cast<int>(processEngine().ruleCount(static_cast<const uint8_t*>(port), name));
 }
 
+static void copyRecords(const std::vector<Record>& records, void* out, uint32_t max) {
+    if (!out) return;
+    uint8_t* p = static_cast<uint8_t*>(out);
+    for (size_t i = 0; i < records.size() && i < max; ++i)
+        memcpy(p + i * kRuleRecordSize, records[i].data(), kRuleRecordSize);
+}
+
+static void copyName(const std::string& name, char* out) {
+    if (!out) return;
+    memset(out, 0, KESTSIM_RULESET_NAME_SIZE);
+    memcpy(out, name.data(), name.size() < KESTSIM_RULESET_NAME_SIZE ? name.size() : KESTSIM_RULESET_NAME_SIZE - 1);
+}
+
+int kestsim_ruleset_rules(const void* port, const char* name, void* out, uint32_t max_rules) {
+    RuleSet rs;
+    if (!name || !processEngine().ruleSet(static_cast<const uint8_t*>(port), name, rs)) return -1;
+    copyRecords(rs.rules, out, max_rules);
+    return static_cast<int>(rs.rules.size());
+}
+
+int kestsim_ruleset_info(const void* port, const char* name, uint32_t* generation, uint64_t* realization_time) {
+    RuleSet rs;
+    if (!name || !processEngine().ruleSet(static_cast<const uint8_t*>(port), name, rs)) return -1;
+    if (generation) *generation = rs.generation;
+    if (realization_time) *realization_time = rs.realizationTime;
+    return 0;
+}
+
+int kestsim_ruleset_jump(const void* port, const char* name, char* target) {
+    RuleSet rs;
+    if (!name || !processEngine().ruleSet(static_cast<const uint8_t*>(port), name, rs)) return -1;
+    copyName(rs.jumpTarget, target);
+    return 0;
+}
+
+int kestsim_root_rulesets(const void* port, char* l3, char* l2, void* rules, uint32_t max_rules) {
+    std::string l3Name, l2Name;
+    std::vector<Record> records;
+    processEngine().roots(static_cast<const uint8_t*>(port), l3Name, l2Name, records);
+    copyName(l3Name, l3);
+    copyName(l2Name, l2);
+    copyRecords(records, rules, max_rules);
+    return static_cast<int>(records.size());
+}
+
 int kestsim_fault_status(uint32_t status, uint32_t count, int opcode) {
     return processEngine().addFault(Fault{FaultKind::Status, status, count, opcode}) ? 0 : -1;
 }

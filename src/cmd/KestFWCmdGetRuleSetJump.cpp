@@ -1,0 +1,15 @@
+#include "cmd/KestFWCmdGetRuleSetJump.h"
+
+#include "cmd/KestFWCmdRuleSetBody.h"
+
+namespace KestFirewall {
+
+std::string CKestFWCmdGetRuleSetJump::toString() const {
+    return "describe jumpto of ruleset " + ruleSetName(m_id) + dvsportToString("of");
+}
+
+bool CKestFWCmdGetRuleSetJump::writeCmdBody(const void* body, unsigned int avail, unsigned int* written, unsigned int) {
+    return writeFixedRuleSetBody(body, avail, kBodySize, written, [&](ByteWriter& w) { putRuleSetId(w, 0, m_id); });
+}
+
+}  // namespace KestFirewall

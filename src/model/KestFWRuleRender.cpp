@@ -1,0 +1,61 @@
+// Rendering of rule and address records as configuration text, for reports and the host's tools.
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "frame/KestFWApi.h"
+#include "frame/KestFWException.h"
+#include "kestfw/kestfw_rule.h"
+#include "model/KestFWAddressFactory.h"
+#include "model/KestFWRuleFactory.h"
+
+using namespace KestFirewall;
+
+namespace {
+
+// Appends one record's text when it fits with the terminating NUL into `size` bytes.
+template <typename TooSmall>
+void append(std::string& all, const std::string& text, unsigned int size) {
+    if (static_cast<size_t>(size) - all.size() < text.size() + 1) throw TooSmall(size);
+    all += text;
+}
+
+}  // namespace
+
+extern "C" {
+
+FWStatus_t FW_GetRuleString(const FWRule_* rules, unsigned int count, char* out, unsigned int outSize, int detailed) {
+    KFW_API_ENTER();
+    KFW_API_REQUIRE(out != nullptr && outSize != 0 && count != 0 && rules != nullptr);
+    // The caller sees either every text or an empty one.
+    out[0] = '\0';
+    KFW_API_RUN([&]() -> FWStatus_t {
+        std::string all;
+        for (unsigned int i = 0; i < count; ++i) {
+            std::unique_ptr<CKestFWRule> rule(CKestFWRuleFactory::newFromMsgBuf(&rules[i]));
+            if (!rule) throw CUnsupportedException("rule record does not describe a rule: #", i);
+            append<CBufferTooSmallException>(all, detailed ? rule->toString2() : rule->toString(), outSize);
+        }
+        memcpy(out, all.c_str(), all.size() + 1);
+        return 0;
+    });
+}
+
+FWStatus_t FW_GetAddressString(const FWAddress_* addresses, unsigned int count, char* out, unsigned int outSize) {
+    KFW_API_ENTER();
+    KFW_API_REQUIRE(out != nullptr && outSize != 0 && count != 0 && addresses != nullptr);
+    out[0] = '\0';
+    KFW_API_RUN([&]() -> FWStatus_t {
+        std::string all;
+        for (unsigned int i = 0; i < count; ++i) {
+            unsigned int used = 0;
+            std::unique_ptr<CKestFWAddress> address(
+                CKestFWAddressFactory::newFromMsgBuf(&addresses[i], FW_ADDRESS_RECORD_SIZE, &used));
+            append<COutOfMemoryException>(all, address->toString(), outSize);
+        }
+        memcpy(out, all.c_str(), all.size() + 1);
+        return 0;
+    });
+}
+
+}  // extern "C"
