@@ -307,7 +307,7 @@ TEST(PortSet, DuplicatesAndOverlaps) {
     EXPECT_EQ(CKestFWProtocolSpecL4PortSet(2, true).toString(), "");  // an empty set prints nothing, "not" neither
 }
 
-// Printed port texts read back into the same specification.
+// Printed port texts read back into the same protocol spec.
 TEST(PortText, PrintedFormReadsBack) {
     for (const char* text : {"1000-2000, 80, 443", "5-6, 1-9, 7", "0", "65535", "1-65535"}) {
         std::unique_ptr<CKestFWProtocolSpec> first;

@@ -86,7 +86,7 @@ typedef struct FWRule_ {
     FWAddress_ dst;                             /*  156 */
     FWAddress_ exclude_src;                     /*  300 */
     FWAddress_ exclude_dst;                     /*  444 */
-    uint8_t src_port[FW_RULE_PORT_BLOCK_SIZE];  /*  588: one port specification record */
+    uint8_t src_port[FW_RULE_PORT_BLOCK_SIZE];  /*  588: one port spec record */
     uint8_t dst_port[FW_RULE_PORT_BLOCK_SIZE];  /*  626 */
     uint8_t reserved664[4];                     /*  664 */
     char ext_src_profile[FW_RULE_NAME_SIZE];    /*  668: extended-source container name */

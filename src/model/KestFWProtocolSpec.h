@@ -1,6 +1,6 @@
 // A protocol specification narrows what a rule's protocol matches: ports, port ranges and sets, TCP
 // flags and options, ICMP type and code, DSCP marking and the connection-tracking modes. This is the
-// common base with the kinds' numbers and the 2-byte header that leads every specification record.
+// common base with the kinds' numbers and the 2-byte header that leads every protocol spec record.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,7 @@
 
 namespace KestFirewall {
 
-// Kind of a specification as it travels in records (header bits 3..10).
+// Kind of a spec as it travels in records (header bits 3..10).
 enum FWProtocolSpecType_t : unsigned int {
     FW_PROTO_SPEC_ANY = 0,  // with getSpecCount/deleteSpec: every kind
     FW_PROTO_SPEC_L4PORT = 1,
@@ -25,7 +25,7 @@ enum FWProtocolSpecType_t : unsigned int {
     FW_PROTO_SPEC_SLOPPY = 10,
 };
 
-// Object types (getType) of the specification classes; the list's presence set keeps one bit per
+// Object types (getType) of the protocol spec classes; the list's presence set keeps one bit per
 // object type, counted from kObjTypeSpecBase.
 enum : unsigned int {
     kObjTypeSpecBase = 124,
@@ -42,7 +42,7 @@ enum : unsigned int {
     kObjTypeProtocolSpecList = 136,
 };
 
-// Sides a specification applies to.
+// Sides a spec applies to.
 enum : unsigned char { FW_SPEC_DIR_PROTOCOL = 0, FW_SPEC_DIR_SOURCE = 1, FW_SPEC_DIR_DEST = 2 };
 
 class KESTFW_API CKestFWProtocolSpec : public IKestFWObject {
@@ -66,12 +66,12 @@ public:
     static bool headerNegate(uint16_t h) { return (h & 4u) != 0; }
     static unsigned int headerSpecType(uint16_t h) { return (h >> 3) & 0xffu; }
 
-    // The whole specification record (header then body), the form C records and the port block use.
+    // The whole protocol spec record (header then body), the form C records and the port block use.
     // False, writing nothing, when header and body do not fit into `size`.
     bool toRecord(void* buf, unsigned int size, unsigned int* used);
 
 protected:
-    // "not " in front of a negated specification's text.
+    // "not " in front of a negated spec's text.
     std::string notPrefix() const { return m_negate ? "not " : ""; }
 
     // Connection modes and the DSCP marking do not write a body of their own: they OR their bits into

@@ -1,4 +1,4 @@
-// A set of TCP/UDP ports and port ranges, matched as one specification. The kernel keeps a set in
+// A set of TCP/UDP ports and port ranges, matched as one spec. The kernel keeps a set in
 // fifteen 16-bit slots: a single port takes one slot, a range two.
 #pragma once
 

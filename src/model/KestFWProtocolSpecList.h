@@ -1,4 +1,4 @@
-// The specifications of one side of a rule: the connection as a whole (direction 0), the source side
+// The protocol specs of one side of a rule: the connection as a whole (direction 0), the source side
 // (1) or the destination side (2). A rule holds three lists; the connection list serialises into the
 // 56-byte protocol block, the two port lists into 38-byte port blocks.
 #pragma once
@@ -56,8 +56,8 @@ public:
     bool mergeSpecList(CKestFWProtocolSpecList& other);
 
     // Rebuilds a connection list from a protocol block: the mode bits (a DSCP of 0 reads as none) and
-    // the specification records of the two slots. A slot holding another kind than its own raises
-    // CUnknownProtocolSpecTypeException; otherwise raises what the specification factory raises.
+    // the protocol spec records of the two slots. A slot holding another kind than its own raises
+    // CUnknownProtocolSpecTypeException; otherwise raises what the protocol spec factory raises.
     static CKestFWProtocolSpecList* newFromProtocolBlock(const void* block, unsigned int size);
 
 private:

@@ -66,7 +66,7 @@ static_assert(offsetof(FWRule_, profile_flags) == kOffProfileFlags, "rule record
 static_assert(offsetof(FWRule_, oversubscription) == kOffOversub, "rule record layout");
 static_assert(offsetof(FWRule_, tenancy) == kOffTenancy, "rule record layout");
 
-// The mode-word bit of the strict specification inside the protocol block.
+// The mode-word bit of the strict spec inside the protocol block.
 constexpr uint16_t kStrictModeBit = CKestFWProtocolSpecStrict::kModeBit;
 
 bool isNat(const CKestFWRuleAction* a) {
@@ -418,7 +418,7 @@ void CKestFWRule::writeRecord(uint8_t* rec) const {
 bool CKestFWRule::toMessage(const void* buf, unsigned int size, unsigned int* used) {
     if (size < kRecordSize) return false;
     if (!m_cached) {
-        // Built aside so a specification that refuses to serialise leaves the caller's buffer alone.
+        // Built aside so a spec that refuses to serialise leaves the caller's buffer alone.
         std::array<uint8_t, kRecordSize> rec;
         writeRecord(rec.data());
         m_cache = rec;

@@ -1,5 +1,5 @@
 // One firewall rule: what it matches (protocol, addresses with their exclusions, ports, connection
-// specifications, layer-7 profiles), what it does (the action) and its bookkeeping (id, position,
+// protocol specs, layer-7 profiles), what it does (the action) and its bookkeeping (id, position,
 // tag, category, bucket, over-subscription, tenant context). It serialises into the 1420-byte
 // FWRule_ record; the first record written is kept and handed out again.
 #pragma once
@@ -24,7 +24,7 @@ public:
     enum : unsigned int { kObjType = 21, kRecordSize = FW_RULE_RECORD_SIZE, kMaxTag = FW_RULE_TAG_SIZE - 1 };
 
     // Takes every object at once, also when it raises: the checks of a rule (layer-2 NAT, SNAT
-    // direction, address kinds and IP versions, specifications that need TCP, UDP or ICMP) raise
+    // direction, address kinds and IP versions, protocol specs that need TCP, UDP or ICMP) raise
     // CUnsupportedException and destroy what was handed over. A null protocol is refused the same way.
     // The source-port and destination-port lists are switched to the port form.
     CKestFWRule(unsigned int id, int position, FWRuleDirection_t direction, CKestFWProtocol* protocol,
@@ -61,7 +61,7 @@ public:
     void setTenantCtx(const FWRuleTenancyInfo_& tenancy);
     void setIDSProfileID(const FWuuid_& id);
 
-    // Raises CUnsupportedException when the specifications need a protocol the rule does not match.
+    // Raises CUnsupportedException when the specs need a protocol the rule does not match.
     void validateProtocolSpec() const;
     // Folds the other rule's destination ports into this rule's when the two differ in nothing else
     // that matters to the kernel; true when merged (the other rule's ports are then gone).

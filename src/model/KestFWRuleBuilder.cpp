@@ -70,7 +70,7 @@ enum : size_t {
     kOffProfileFlags = 1384,
     kOffOversub = 1392,
 };
-// The two specification slots of the protocol block, each read with what is left of the block
+// The two protocol spec slots of the protocol block, each read with what is left of the block
 // after it so that a body may not run past the block into the tag.
 constexpr size_t kOffFlagsOrICMPSlot = kOffConnSpec + CKestFWProtocolSpecList::kFlagsOrICMPSlot;
 constexpr size_t kOffOptionsSlot = kOffConnSpec + CKestFWProtocolSpecList::kOptionsSlot;
@@ -128,7 +128,7 @@ CKestFWAddress* readAddress(ByteReader& r, size_t offset) {
     return CKestFWAddressFactory::newFromMsgBuf(rec, FW_ADDRESS_RECORD_SIZE, &used);
 }
 
-// One specification record of `width` bytes; a kind the slot does not carry raises.
+// One protocol spec record of `width` bytes; a kind the slot does not carry raises.
 CKestFWProtocolSpec* readSpec(ByteReader& r, size_t offset, size_t width, bool (*fits)(unsigned int)) {
     r.seek(offset);
     const uint8_t* rec = r.view(width);
@@ -528,7 +528,7 @@ void CKestFWRuleBuilder::negateRuleAddress(CKestFWRuleField field) {
         negateExtSrcIP();
 }
 
-// ----- ports and specifications -----
+// ----- ports and protocol specs -----
 
 void CKestFWRuleBuilder::replaceSpec(CKestFWProtocolSpec*& slot, CKestFWProtocolSpec* spec) {
     if (spec == nullptr || spec == slot) return;
@@ -543,7 +543,7 @@ CKestFWProtocolSpecL4PortSet* CKestFWRuleBuilder::portSet(CKestFWProtocolSpec*& 
     return static_cast<CKestFWProtocolSpecL4PortSet*>(slot);
 }
 
-// Specifications keep their "not" flag from construction on: the port is rebuilt from its own record
+// Protocol specs keep their "not" flag from construction on: the port is rebuilt from its own record
 // with the flag set.
 void CKestFWRuleBuilder::negatePort(CKestFWProtocolSpec*& slot) {
     if (slot == nullptr) throw CUnsupportedException("no rule port is defined");
@@ -768,13 +768,13 @@ void CKestFWRuleBuilder::init(const FWRule_* record) {
         KFW_DEBUG(KFW_COMP_RULE, 2, "reading dst address: %d\n", static_cast<int>(m_dst->getType()));
     }
 
-    // 4. One port specification per side.
+    // 4. One port spec per side.
     auto portKind = [](unsigned int t) { return isPortKind(t); };
     setSourcePort(readSpec(r, kOffSrcPort, FW_RULE_PORT_BLOCK_SIZE, portKind));
     setDestPort(readSpec(r, kOffDstPort, FW_RULE_PORT_BLOCK_SIZE, portKind));
     KFW_DEBUG(KFW_COMP_RULE, 2, "reading rule ports\n");
 
-    // 5. The connection block: modes, then its two specification slots. The DSCP bits stay behind.
+    // 5. The connection block: modes, then its two protocol spec slots. The DSCP bits stay behind.
     const uint16_t mode = r.getAt<uint16_t>(kOffConnSpec);
     if (mode & kModeStateless) setStateless();
     if (mode & kModeSloppy) setSloppy();

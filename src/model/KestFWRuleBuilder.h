@@ -1,4 +1,4 @@
-// Assembles a rule piece by piece (id, position, protocol, addresses, ports, specifications, action,
+// Assembles a rule piece by piece (id, position, protocol, addresses, ports, protocol specs, action,
 // profiles) and hands out a finished CKestFWRule; also reads a 1420-byte rule record back field by
 // field. Every object given to a setter belongs to the builder at once and then to the rule it builds.
 #pragma once
@@ -37,7 +37,7 @@ public:
     // The tag is kept.
     void init();
     // Back to the defaults with an empty tag, then the record's fields one by one. Raises the
-    // exceptions of the fields' own checks and factories; a slot holding a specification kind that
+    // exceptions of the fields' own checks and factories; a slot holding a spec kind that
     // does not belong there raises CUnknownProtocolSpecTypeException.
     void init(const FWRule_* record);
 
@@ -123,7 +123,7 @@ public:
     void negateExtSrcIP();
     void negateRuleAddress(CKestFWRuleField field);
 
-    // Ports: one specification per side (direction 1 source, 2 destination). add*Port grows a port
+    // Ports: one spec per side (direction 1 source, 2 destination). add*Port grows a port
     // set (made when there is no port yet; an existing single port or range raises
     // CUnsupportedException). negate*Port needs a port (else CUnsupportedException).
     void setSourcePort(CKestFWProtocolSpec* spec);
@@ -139,7 +139,7 @@ public:
     void addDestPort(unsigned short port);
     void negateDestPort();
 
-    // Connection specifications (direction 0); a kind already held raises
+    // Connection specs (direction 0); a kind already held raises
     // CDuplicateProtocolSpecException.
     void addProtocolSpec(CKestFWProtocolSpec* spec);
     void setStateless();
