@@ -147,20 +147,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, ComponentLevels,
                                            LevelCase{"past the table", 64, 55, false, false,
                                                      "attempting to set verbose level of unknown component "}));
 
-TEST(ComponentLevels, ChangesAreLoggedWhileTheApiComponentIsVerbose) {
-    Verbosity api(KFW_COMP_API, 1);
-    LogCapture log;
-    int old = g_kestfw_verbose[KFW_COMP_TRIE].level;
-    FW_SetLibVerboseLevel(KFW_COMP_TRIE, 4);
-    FW_SetLibVerboseLevel(KFW_COMP_TRIE, old);
-    EXPECT_TRUE(log.has("kestfw:api KestFWComponents.cpp:FW_SetLibVerboseLevel():"));
-    EXPECT_TRUE(log.has(" set component trie log level to 4\n"));
-    int level = 0;
-    EXPECT_EQ(FW_GetLibVerboseLevel(KFW_COMP_TRIE, &level), 0u);
-    EXPECT_TRUE(log.has(" got component 17 (trie) log level " + std::to_string(old) + "\n"));
-    EXPECT_EQ(FW_GetLibVerboseLevel(KFW_COMP_TRIE, nullptr), 3u);
-}
-
 // ---- Registration, each case in a fresh process ------------------------------------------------------
 
 namespace {

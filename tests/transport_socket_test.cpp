@@ -471,39 +471,3 @@ TEST(Sockets, ErrorTextsAndArguments) {
     EXPECT_THROW(Sockets::SocketFactory::createSocket(static_cast<Sockets::SocketType_t>(1), "127.0.0.1", "1"),
                  CUnknownSocketTypeException);
 }
-
-TEST(Sockets, NonBlockingMovesWhatItCanAndSaysWhenItWouldBlock) {
-    // A peer that reads nothing until told, then echoes one message and closes.
-    LocalPeer peer(8, [](std::vector<uint8_t> m) { return m; });
-    Sockets::Socket s;
-    s.Connect("127.0.0.1", peer.port().c_str(), false);
-    ASSERT_GE(s.GetDescriptor(), 0);
-    // Wait for the non-blocking connect to finish.
-    for (int i = 0; i < 200 && s.GetErrorStatus() == 0; ++i) {
-        bool wb = false;
-        if (s.Send("12345678", 8, wb) == 8) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    EXPECT_EQ(s.GetErrorStatus(), 0);
-    char buf[8];
-    size_t got = 0;
-    for (int i = 0; i < 400 && got < 8; ++i) {
-        bool wb = false;
-        size_t n = s.Recv(buf + got, sizeof buf - got, wb);
-        if (n == 0) {
-            EXPECT_TRUE(wb);
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        got += n;
-    }
-    ASSERT_EQ(got, 8u);
-    EXPECT_EQ(std::string(buf, 8), "12345678");
-    // The peer has closed: the end of the stream is an exception, not a zero.
-    s.SetBlocking();
-    bool wb = false;
-    EXPECT_THROW(s.Recv(buf, 1, wb), Sockets::SocketShutdown);
-    EXPECT_EQ(s.Recv(buf, 0, wb), 0u);  // asking for nothing is not the end of the stream
-    s.Shutdown();
-    s.Close();
-    EXPECT_EQ(s.GetDescriptor(), -1);
-}
