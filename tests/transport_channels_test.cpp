@@ -17,6 +17,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "cmd/KestFWCmdApi.h"
 #include "frame/KestFWLibHandle.h"
 #include "kestfw/kestfw.h"
 #include "support/LogCapture.h"
@@ -446,10 +447,10 @@ TEST(MemoryChannel, EachMessageOverwritesTheLast) {
     h.setIOChannel(CKestFWIOChannelFactory::newIOChannel(5, static_cast<void*>(area.data()), 200u));
     dvs_port_ port = makePort(7, "filter-a", 0);
     PatternCmd big(&port, 40, 5, 0x11);  // 100 + 72 bytes
-    ASSERT_EQ(big.execute(&h, nullptr, nullptr, nullptr), 0u);
+    ASSERT_EQ(kfwExecuteCommand(big, &h, nullptr), 0u);
     EXPECT_EQ(area[100 + 32], 0x11);
     PatternCmd small(nullptr, 4, 1, 0x22);  // 36 bytes at the start; the rest keeps the first copy
-    ASSERT_EQ(small.execute(&h, nullptr, nullptr, nullptr), 0u);
+    ASSERT_EQ(kfwExecuteCommand(small, &h, nullptr), 0u);
     EXPECT_EQ(std::vector<uint8_t>(area.begin() + 32, area.begin() + 36), std::vector<uint8_t>(4, 0x22));
     EXPECT_EQ(area[100 + 32], 0x11);
     EXPECT_EQ(area[172], 0xEE);
