@@ -80,7 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ShapeCase{"device null key", 1, {nullptr, kPath}, false, 10},
                       ShapeCase{"device missing array", 1, {kName, kPath}, true, 10},
                       ShapeCase{"type zero", 0, {}, false, 10}, ShapeCase{"socket", 2, {}, false, 10},
-                      ShapeCase{"file", 4, {kOther, kPath}, false, 10}, ShapeCase{"generic", 6, {}, false, 10},
+                      ShapeCase{"file with a device key", 4, {kName, kPath}, false, 10},
+                      ShapeCase{"generic", 6, {}, false, 10},
                       ShapeCase{"type seven", 7, {}, false, 10}, ShapeCase{"negative type", -1, {}, false, 10}));
 
 TEST(Initialize, MissingPointersMakeNothing) {

@@ -4,6 +4,7 @@
 
 #include "kestfw_types.h"
 #include "kestfw_frame.h"
+#include "kestfw_io.h"
 #include "kestfw_util.h"
 #include "kestfw_address.h"
 #include "kestfw_action.h"

@@ -4,6 +4,7 @@
 
 #include "frame/KestFWApi.h"
 #include "frame/KestFWLibHandle.h"
+#include "kestfw/kestfw_io.h"
 #include "transport/KestFWIOChannel.h"
 #include "transport/KestFWIOChannelIOCTL.h"
 
@@ -11,11 +12,41 @@ namespace KestFirewall {
 
 namespace {
 
-typedef CKestFWIOChannel* (*ChannelBuilder)(int ioType, void** args);
+typedef CKestFWIOChannel* (*ChannelBuilder)(int ioType, int argCount, void** args);
+
+// Values sit behind their keys, at the odd indexes.
+template <typename T>
+T value(void** args, int key) {
+    return static_cast<T>(args[2 * key + 1]);
+}
 
 // The device channel always uses the shared control device; a device name given by the caller is
 // accepted and not used.
-CKestFWIOChannel* buildDeviceChannel(int, void**) { return CKestFWIOChannelFactory::newIOChannel(KFW_IO_DEVICE); }
+CKestFWIOChannel* buildDeviceChannel(int, int, void**) { return CKestFWIOChannelFactory::newIOChannel(KFW_IO_DEVICE); }
+
+CKestFWIOChannel* buildSocketChannel(int ioType, int, void** args) {
+    return CKestFWIOChannelFactory::newIOChannel(ioType, value<const char*>(args, 0), value<const char*>(args, 1));
+}
+
+CKestFWIOChannel* buildFileChannel(int ioType, int, void** args) {
+    return CKestFWIOChannelFactory::newIOChannel(ioType, value<const char*>(args, 0));
+}
+
+// The length travels by address; an area or a length that is not there describes no channel.
+CKestFWIOChannel* buildMemoryChannel(int ioType, int, void** args) {
+    void* area = value<void*>(args, 0);
+    const uint32_t* length = value<const uint32_t*>(args, 1);
+    if (area == nullptr || length == nullptr) throw CCannotInitializeIOException(ioType);
+    return CKestFWIOChannelFactory::newIOChannel(ioType, area, static_cast<unsigned int>(*length));
+}
+
+// The init argument and the context's address are optional, in that order.
+CKestFWIOChannel* buildGenericChannel(int ioType, int argCount, void** args) {
+    const FWLibGenericIO_* ops = value<const FWLibGenericIO_*>(args, 0);
+    void* initArg = argCount >= 4 ? value<void*>(args, 1) : nullptr;
+    void** ctxOut = argCount >= 6 ? value<void**>(args, 2) : nullptr;
+    return CKestFWIOChannelFactory::newIOChannel(ioType, ops, initArg, ctxOut);
+}
 
 // The argument shapes FW_Initialize accepts: the channel type, the number of argument pointers and
 // the keys expected at the even indexes, in order. Anything else cannot initialise a channel.
@@ -28,7 +59,17 @@ struct ChannelShape {
 
 const ChannelShape kChannelShapes[] = {
     {KFW_IO_DEVICE, 0, {}, buildDeviceChannel},
-    {KFW_IO_DEVICE, 2, {"FWIODeviceName"}, buildDeviceChannel},
+    {KFW_IO_DEVICE, 2, {KESTFW_IO_DEVICE_NAME}, buildDeviceChannel},
+    {KFW_IO_SOCKET, 4, {KESTFW_IO_ADDRESS, KESTFW_IO_PORT}, buildSocketChannel},
+    {KFW_IO_SOCKET_ALT, 4, {KESTFW_IO_ADDRESS, KESTFW_IO_PORT}, buildSocketChannel},
+    {KFW_IO_FILE, 2, {KESTFW_IO_FILE_NAME}, buildFileChannel},
+    {KFW_IO_MEMORY, 4, {KESTFW_IO_MEMORY, KESTFW_IO_LENGTH}, buildMemoryChannel},
+    {KFW_IO_GENERIC, 2, {KESTFW_IO_GENERIC_IO}, buildGenericChannel},
+    {KFW_IO_GENERIC, 4, {KESTFW_IO_GENERIC_IO, KESTFW_IO_GENERIC_INIT_ARG}, buildGenericChannel},
+    {KFW_IO_GENERIC,
+     6,
+     {KESTFW_IO_GENERIC_IO, KESTFW_IO_GENERIC_INIT_ARG, KESTFW_IO_GENERIC_CONTEXT},
+     buildGenericChannel},
 };
 
 bool matches(const ChannelShape& shape, int ioType, int argCount, void** args) {
@@ -46,7 +87,7 @@ bool matches(const ChannelShape& shape, int ioType, int argCount, void** args) {
 
 CKestFWIOChannel* create_io_channel(int ioType, int argCount, void** args) {
     for (const ChannelShape& shape : kChannelShapes)
-        if (matches(shape, ioType, argCount, args)) return shape.build(ioType, args);
+        if (matches(shape, ioType, argCount, args)) return shape.build(ioType, argCount, args);
     throw CCannotInitializeIOException(ioType);
 }
 

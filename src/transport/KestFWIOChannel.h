@@ -31,7 +31,13 @@ enum KestFWIOType : int {
 
 class KESTFW_API CKestFWIOChannelFactory {
 public:
-    // Builds the channel of `type`; the further arguments depend on the type (none for the device).
+    // Builds the channel of `type`; the further arguments depend on the type:
+    //   1 device   none (every device channel shares the control device's one descriptor)
+    //   2 socket   const char* host, const char* service   (socket type 0)
+    //   3 socket   const char* host, const char* service   (socket type 1)
+    //   4 file     const char* path
+    //   5 memory   void* area, unsigned int capacity
+    //   6 generic  const FWLibGenericIO_* ops, void* init argument, void** where the context goes (or null)
     // An unknown type raises CUnknownIOTypeException.
     static CKestFWIOChannel* newIOChannel(int type, ...);
 };
