@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Runs the demo against the simulator daemon kestsimd, along both roads to it:
-#  - the device channel: the demo's default handle opens the control device; the preloaded interposer
-#    hands each control call to the daemon's forwarding socket (KESTSIM_SOCKET);
+#  - the device channel: the programs' default handle opens the control device; the preloaded
+#    interposer hands each control call to the daemon's forwarding socket (KESTSIM_SOCKET);
 #  - the socket channel: FW_Initialize type 2 to the daemon's loopback TCP port.
-# Both reach the one simulated module, which is first given a few rule sets through the daemon's
-# control socket, so both reports show the same non-zero count. The daemon is stopped on the way out.
-#   scripts/demo.sh [BUILD_DIR]        (default: build; RULESETS=<n> changes the seeded count)
+# Through each, kestfw_demo (C) creates the address set "web" and kestfw_policy (C++, the exported
+# rule builder and command classes) installs two rule sets, makes one the layer-3 root and reports
+# the rule-set count. After each program the daemon's control socket shows what the one simulated
+# module now holds; the socket channel replaces what the device channel made, so generations go up.
+# The daemon is stopped on the way out.
+#   scripts/demo.sh [BUILD_DIR]        (default: build)
 set -euo pipefail
 BUILD=${1:-build}
-RULESETS=${RULESETS:-3}
 
-for f in "$BUILD/sim/kestsimd" "$BUILD/sim/libkestsim_preload.so" "$BUILD/examples/kestfw_demo"; do
+for f in "$BUILD/sim/kestsimd" "$BUILD/sim/libkestsim_preload.so" "$BUILD/examples/kestfw_demo" \
+    "$BUILD/examples/kestfw_policy"; do
     [ -e "$f" ] || { echo "demo: $f is missing; build first (bash scripts/dev.sh run)" >&2; exit 1; }
 done
 
@@ -50,23 +53,48 @@ control() {
         print $answer;' "$dir/control.sock" "$1"
 }
 
-answer=$(control "seed rulesets host $RULESETS")
-[ "$answer" = ok ] || { echo "demo: seeding failed: $answer" >&2; exit 1; }
-echo "== kestsimd on 127.0.0.1:$port; the host-wide filter holds $RULESETS rule sets"
+echo "== kestsimd on 127.0.0.1:$port"
 
-# The demo under the simulator's interposer, its control calls forwarded to the daemon. A sanitized
-# build's demo would otherwise refuse a preloaded library ahead of its runtime.
-demo() {
+# The programs under the simulator's interposer, their control calls forwarded to the daemon. A
+# sanitized build's program would otherwise refuse a preloaded library ahead of its runtime.
+preloaded() {
     ASAN_OPTIONS=${ASAN_OPTIONS:-verify_asan_link_order=0} KESTSIM_SOCKET="$dir/forward.sock" \
-        LD_PRELOAD="$BUILD/sim/libkestsim_preload.so" "$BUILD/examples/kestfw_demo" "$@"
+        LD_PRELOAD="$BUILD/sim/libkestsim_preload.so" "$@"
+}
+
+# The answer's words in the fields given (cut -f), without the hex of member or rule records.
+held() {
+    local answer
+    answer=$(control "$1")
+    case "$answer" in error*) echo "demo: \"$1\" was refused: $answer" >&2; return 1 ;; esac
+    echo "$answer" | cut -d' ' -f"$2"
+}
+
+# Both programs through one channel (their extra arguments choose it), each followed by what the
+# module holds. Rule records are rendered by kestfw_demo --rules, i.e. by the library.
+channel() {
+    local addrset count roots rs info
+    preloaded "$BUILD/examples/kestfw_demo" "$@"
+    # "kind <k> generation <g> time <t> members <n>"
+    addrset=($(held "show addrset host web" 3,5,9))
+    echo "    kestsimd holds address set web: ${addrset[2]} members, kind ${addrset[0]}, generation ${addrset[1]}"
+    preloaded "$BUILD/examples/kestfw_policy" "$@"
+    count=$(held "show rulesets host" 2)
+    roots=$(held "show roots host" 2-3)
+    echo "    kestsimd holds $count rule sets; layer-3 root ${roots% *}, layer-2 root ${roots#* }"
+    for rs in demo-l3 web-in; do
+        info=$(held "show ruleset host $rs" 2-4)
+        echo "    kestsimd holds $rs: ${info/ generation/ rules, generation}"
+        control "show records host $rs" | "$BUILD/examples/kestfw_demo" --rules "$rs"
+    done
 }
 
 echo "== device channel: control device, forwarded by the interposer to $dir/forward.sock"
-demo
+channel
 
 # The messages go over TCP; the interposer is still there because FW_Exit opens the control device
 # (it looks the default handle up to compare), which this machine only has through the simulator.
 echo "== socket channel: FW_Initialize type 2 to 127.0.0.1:$port"
-demo --socket 127.0.0.1 "$port"
+channel --socket 127.0.0.1 "$port"
 
 echo "== kestsimd served $(control "show requests")"
