@@ -52,7 +52,7 @@ CKestFWRule* finish(CKestFWRuleBuilder& b, const char* what) {
 }
 
 CKestFWRuleList* webIn() {
-    auto* list = new CKestFWRuleList(false);
+    auto list = std::make_unique<CKestFWRuleList>(false);
     CKestFWRuleBuilder b;
     b.setId(1);
     b.setType(true);
@@ -64,16 +64,15 @@ CKestFWRuleList* webIn() {
     list->addRule(finish(b, "accept web"));
 
     // Without a protocol value a rule matches every IP protocol.
-
     b.setId(2);
     b.setType(true);
     b.setAction(FW_RULE_ACTION_REJECT, "");
     list->addRule(finish(b, "reject the rest"));
-    return list;
+    return list.release();
 }
 
 CKestFWRuleList* demoL3() {
-    auto* list = new CKestFWRuleList(false);
+    auto list = std::make_unique<CKestFWRuleList>(false);
     CKestFWRuleBuilder b;
     b.setId(10);
     b.setType(true);
@@ -85,7 +84,7 @@ CKestFWRuleList* demoL3() {
     b.setType(true);
     b.setAction(FW_RULE_ACTION_DROP, "");
     list->addRule(finish(b, "drop"));
-    return list;
+    return list.release();
 }
 
 // Sends one command and gives its message back; a refusal ends the program.
