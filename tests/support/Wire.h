@@ -1,0 +1,83 @@
+// Bytes on the wire for tests: areas laid out by hand, the rule-set count message, little-endian
+// reads, what the simulated module last saw and answered, and the report lines the library printed.
+#pragma once
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "kestfw/kestfw.h"
+#include "sim/KestSimControl.h"
+
+namespace kestfw_test {
+
+using Bytes = std::vector<uint8_t>;
+
+// A zero-filled area with fields put at their offsets, written from the record tables.
+struct Golden {
+    Bytes b;
+    explicit Golden(size_t n) : b(n, 0) {}
+    Golden& le(size_t off, uint64_t v, int width) {
+        for (int i = 0; i < width; ++i) b[off + i] = uint8_t(v >> (8 * i));
+        return *this;
+    }
+    Golden& raw(size_t off, const Bytes& v) {
+        std::copy(v.begin(), v.end(), b.begin() + off);
+        return *this;
+    }
+    Golden& text(size_t off, const std::string& s) { return raw(off, Bytes(s.begin(), s.end())); }
+};
+
+// One rule-set count as the first message of a handle: header (body 16, sequence 0, version 1.1,
+// request, firewall, one command), command header (body 4, opcode 1, status 0), a zero body.
+inline Bytes countMessage() {
+    return {'K', 'E', 'S', 'T', 16, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 1, 0,
+            0,   0,   4,   0,   0,  0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+}
+
+inline uint32_t le32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// The last message this process's simulated module was handed, and the same message as it answered.
+inline Bytes simLastMessage() {
+    Bytes m(1 << 20);
+    m.resize(kestsim_last_message(m.data(), uint32_t(m.size())));
+    return m;
+}
+inline Bytes simLastReply() {
+    Bytes m(1 << 20);
+    m.resize(kestsim_last_reply(m.data(), uint32_t(m.size())));
+    return m;
+}
+
+// Collects the report lines printed through the registered print function while it lives.
+class ReportCapture {
+public:
+    ReportCapture() {
+        lines().clear();
+        FW_SetLibPrettyPrinting(&ReportCapture::print, nullptr);
+    }
+    ~ReportCapture() { FW_SetLibPrettyPrinting(nullptr, nullptr); }
+    static std::vector<std::string>& lines() {
+        static std::vector<std::string> l;
+        return l;
+    }
+
+private:
+    static int print(void*, const char* fmt, ...) {
+        char buf[512];
+        va_list ap;
+        va_start(ap, fmt);
+        int n = vsnprintf(buf, sizeof buf, fmt, ap);
+        va_end(ap);
+        lines().push_back(buf);
+        return n;
+    }
+};
+
+}  // namespace kestfw_test
