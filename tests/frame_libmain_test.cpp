@@ -1,4 +1,4 @@
-// Start-up and shutdown: the argument shapes FW_Initialize accepts, the default handle, FW_Exit, the
+// Start-up and shutdown: the argument shapes FW_Initialize accepts, FW_Exit and the default handle, the
 // handle's message and channel plumbing, the batch setting, and the frame every exported function is
 // built on.
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <new>
 #include <ostream>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,7 +17,6 @@
 #include "frame/KestFWLibHandle.h"
 #include "kestfw/kestfw.h"
 #include "sim/KestSimControl.h"
-#include "support/FakeChannel.h"
 #include "support/LogCapture.h"
 #include "transport/KestFWIOChannelIOCTL.h"
 #include "transport/KestFWIoctl.h"
@@ -52,70 +50,40 @@ TEST_P(InitializeShapes, OnlyKnownShapesMakeAChannel) {
     std::vector<void*> args = c.args;
     fwlibhandle_* h = reinterpret_cast<fwlibhandle_*>(&g_reserved);
     LogCapture log;
-    FWStatus_t st =
-        FW_Initialize(0x10000, &g_reserved, c.ioType, int(args.size()), c.nullArgs ? nullptr : args.data(), &h);
-    EXPECT_EQ(st, c.result);
-    if (st == 0) {
-        ASSERT_NE(h, nullptr);
-        // Every device channel uses the one shared control device, whatever path was named.
-        auto* ch = dynamic_cast<CKestFWIOChannelIOCTL*>(h->getIOChannel());
-        ASSERT_NE(ch, nullptr);
-        EXPECT_EQ(ch->fd(), CKestFWIoctl::GetInstance()->getFd());
-        EXPECT_TRUE(ch->path().empty());
-        EXPECT_EQ(FW_Exit(h), 0u);
-    } else {
+    EXPECT_EQ(FW_Initialize(0x10000, &g_reserved, c.ioType, int(args.size()), c.nullArgs ? nullptr : args.data(), &h),
+              c.result);
+    if (c.result != 0) {
         EXPECT_EQ(h, nullptr);
         EXPECT_TRUE(log.has("error 10: cannot initialize IO channel: " + std::to_string(c.ioType) + "\n"));
+        return;
     }
+    // Every device channel uses the one shared control device, whatever path was named.
+    auto* ch = dynamic_cast<CKestFWIOChannelIOCTL*>(h->getIOChannel());
+    ASSERT_NE(ch, nullptr);
+    EXPECT_EQ(ch->fd(), CKestFWIoctl::GetInstance()->getFd());
+    EXPECT_EQ(FW_Exit(h), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, InitializeShapes,
-    ::testing::Values(ShapeCase{"device", 1, {}, false, 0}, ShapeCase{"device without array", 1, {}, true, 0},
-                      ShapeCase{"device by name", 1, {kName, kPath}, false, 0},
-                      ShapeCase{"device name without value", 1, {kName, nullptr}, false, 0},
-                      ShapeCase{"device with four", 1, {kName, kPath, kName, kPath}, false, 10},
-                      ShapeCase{"device odd count", 1, {kName}, false, 10},
-                      ShapeCase{"device wrong key", 1, {kOther, kPath}, false, 10},
-                      ShapeCase{"device null key", 1, {nullptr, kPath}, false, 10},
-                      ShapeCase{"device missing array", 1, {kName, kPath}, true, 10},
-                      ShapeCase{"type zero", 0, {}, false, 10}, ShapeCase{"socket", 2, {}, false, 10},
-                      ShapeCase{"file with a device key", 4, {kName, kPath}, false, 10},
-                      ShapeCase{"generic", 6, {}, false, 10},
-                      ShapeCase{"type seven", 7, {}, false, 10}, ShapeCase{"negative type", -1, {}, false, 10}));
+INSTANTIATE_TEST_SUITE_P(Cases, InitializeShapes,
+                         ::testing::Values(ShapeCase{"device", 1, {}, false, 0},
+                                           ShapeCase{"device without array", 1, {}, true, 0},
+                                           ShapeCase{"device by name", 1, {kName, kPath}, false, 0},
+                                           ShapeCase{"device name without value", 1, {kName, nullptr}, false, 0},
+                                           ShapeCase{"device with four", 1, {kName, kPath, kName, kPath}, false, 10},
+                                           ShapeCase{"device odd count", 1, {kName}, false, 10},
+                                           ShapeCase{"device wrong key", 1, {kOther, kPath}, false, 10},
+                                           ShapeCase{"device missing array", 1, {kName, kPath}, true, 10},
+                                           ShapeCase{"socket without address", 2, {}, false, 10},
+                                           ShapeCase{"type zero", 0, {}, false, 10},
+                                           ShapeCase{"type seven", 7, {}, false, 10}));
 
 TEST(Initialize, MissingPointersMakeNothing) {
     fwlibhandle_* h = reinterpret_cast<fwlibhandle_*>(&g_reserved);
     EXPECT_EQ(FW_Initialize(0x10000, nullptr, 1, 0, nullptr, &h), 3u);
     EXPECT_EQ(h, reinterpret_cast<fwlibhandle_*>(&g_reserved));
     EXPECT_EQ(FW_Initialize(0x10000, &g_reserved, 1, 0, nullptr, nullptr), 3u);
+    EXPECT_EQ(FW_Exit(nullptr), 3u);
 }
-
-TEST(Initialize, TracesAtApiVerbosity) {
-    Verbosity api(KFW_COMP_API, 1);
-    LogCapture log;
-    fwlibhandle_* h = nullptr;
-    ASSERT_EQ(FW_Initialize(0, &g_reserved, 1, 0, nullptr, &h), 0u);
-    ASSERT_EQ(FW_Exit(h), 0u);
-    const std::vector<std::string> expected = {
-        "kestfw:api KestFWLibMain.cpp:FW_Initialize():",
-        " FW_Initialize. build # KESTFW 0.3.\n",
-        " Kest Firewall library is initialized.\n",
-        " FW_Initialize: ok\n",
-        " FW_Exit.\n",
-        " Kest Firewall library KESTFW 0.3 has exited.\n",
-        " FW_Exit: ok\n",
-    };
-    for (const std::string& e : expected) EXPECT_TRUE(log.has(e)) << e;
-
-    Verbosity quiet(KFW_COMP_API, 0);
-    log.clear();
-    ASSERT_EQ(FW_Initialize(0, &g_reserved, 1, 0, nullptr, &h), 0u);
-    ASSERT_EQ(FW_Exit(h), 0u);
-    EXPECT_TRUE(log.all().empty());
-}
-
-TEST(Exit, NullHandle) { EXPECT_EQ(FW_Exit(nullptr), 3u); }
 
 namespace {
 struct CountedChannel : CKestFWIOChannel {
@@ -130,22 +98,20 @@ struct CountedChannel : CKestFWIOChannel {
 };
 }  // namespace
 
-TEST(LibHandle, SecondChannelReplacesTheFirst) {
+TEST(LibHandle, ASecondChannelReplacesAndReleasesTheFirst) {
     int destroyed = 0;
     LogCapture log;
     {
         CKestFWLibHandle h;
         EXPECT_EQ(h.setIOChannel(new CountedChannel(&destroyed)), 0);
-        EXPECT_TRUE(log.all().empty());
         EXPECT_EQ(h.setIOChannel(new CountedChannel(&destroyed)), 0);
         EXPECT_EQ(destroyed, 1);
         EXPECT_TRUE(log.has("IOChannel has already been initialized\n"));
-        EXPECT_EQ(log.allLevels().back(), 0);  // information level, base 0
     }
     EXPECT_EQ(destroyed, 2);
 }
 
-TEST(LibHandle, ContextGivenOrTheHandlesDefault) {
+TEST(LibHandle, ContextGivenOrTheHandlesDefaultAndSizesChecked) {
     int destroyed = 0;
     auto* ch = new CountedChannel(&destroyed);
     CKestFWLibHandle h;
@@ -171,11 +137,7 @@ TEST(LibHandle, MissingPartsGiveTheirCodes) {
     CKestFWLibHandle noBuffer(nullptr);
     void* buf = nullptr;
     EXPECT_EQ(noBuffer.getCommandBuffer(&buf, 4), 1);
-    EXPECT_EQ(noBuffer.releaseCommandBuffer(&buf), 1);
-    EXPECT_EQ(noBuffer.resetCommandBuffer(&buf), 1);
-    EXPECT_FALSE(noBuffer.addCommand(&buf, 4));
     EXPECT_EQ(noBuffer.flushCommandBuffer(&buf, 4, nullptr, nullptr), 1u);
-
     CKestFWLibHandle noChannel;
     ASSERT_EQ(noChannel.getCommandBuffer(&buf, 4), 0);
     EXPECT_EQ(noChannel.flushCommandBuffer(buf, 0, nullptr, nullptr), 1u);
@@ -186,45 +148,32 @@ TEST(LibHandle, MissingPartsGiveTheirCodes) {
     EXPECT_EQ(noChannel.resetCommandBuffer(reinterpret_cast<uint8_t*>(foreign) + 20), 3);
 }
 
-// Start-up that cannot open the control device, in a fresh copy of this program (the device is
-// opened once per process).
-TEST(LibFreshProcess, InitializeWithoutTheDevice) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            kestsim_device_fail_open(KESTSIM_DEV_CONTROL, EACCES);
-            fwlibhandle_* h = reinterpret_cast<fwlibhandle_*>(&g_reserved);
-            FWStatus_t st = FW_Initialize(0x10000, &g_reserved, 1, 0, nullptr, &h);
-            std::exit(st == 12 && h == nullptr ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
-}
-
+// The control device is opened once per process, so these run in a fresh copy of this program.
 namespace {
 void logToStderr(int, const char* fmt, va_list ap) { vfprintf(stderr, fmt, ap); }
 }  // namespace
 
-TEST(LibFreshProcess, DefaultHandleWithoutTheDeviceEndsTheProcess) {
+TEST(LibFreshProcess, WithoutTheDeviceInitializeFailsAndTheDefaultHandleEndsTheProcess) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
             FW_RegisterLogger(logToStderr, 0);
             kestsim_device_fail_open(KESTSIM_DEV_CONTROL, EACCES);
+            fwlibhandle_* h = reinterpret_cast<fwlibhandle_*>(&g_reserved);
+            if (FW_Initialize(0x10000, &g_reserved, 1, 0, nullptr, &h) != 12 || h != nullptr) std::exit(1);
             FW_GetDefaultLibHandle();
         },
         ::testing::ExitedWithCode(255), "Failed to initialize kest library: cannot load file");
 }
 
-TEST(LibFreshProcess, ExitCreatesTheDefaultHandleToCompare) {
+TEST(LibFreshProcess, ExitMakesTheDefaultHandleToCompareOnTheOpenDevice) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
             kestsim_reset();
             fwlibhandle_* h = nullptr;
-            bool ok = FW_Initialize(0x10000, &g_reserved, 1, 0, nullptr, &h) == 0;
-            uint32_t opensBefore = kestsim_device_open_count(KESTSIM_DEV_CONTROL);
-            ok = ok && FW_Exit(h) == 0 && opensBefore == 1;
-            // The shared device was already open, so the default handle made by FW_Exit opened nothing.
+            bool ok = FW_Initialize(0x10000, &g_reserved, 1, 0, nullptr, &h) == 0 &&
+                      kestsim_device_open_count(KESTSIM_DEV_CONTROL) == 1 && FW_Exit(h) == 0;
             ok = ok && kestsim_device_open_count(KESTSIM_DEV_CONTROL) == 1 && FW_GetDefaultLibHandle() != nullptr;
             std::exit(ok ? 0 : 1);
         },
@@ -233,9 +182,7 @@ TEST(LibFreshProcess, ExitCreatesTheDefaultHandleToCompare) {
 
 struct ConfigCase {
     const char* value;  // null: unset
-    bool before;
-    bool read;
-    bool after;
+    bool before, read, after;
 };
 void PrintTo(const ConfigCase& c, std::ostream* os) { *os << (c.value ? c.value : "(unset)"); }
 
@@ -247,23 +194,18 @@ TEST_P(LibConfig, BatchSwitchFromTheEnvironment) {
         setenv("kestfwlib_exec_batch_cmd", c.value, 1);
     else
         unsetenv("kestfwlib_exec_batch_cmd");
-    LogCapture log;
     bool value = c.before;
     EXPECT_EQ(CKestFWLibConfig::GetInstance()->readConfig(KFW_CONFIG_EXEC_BATCH_CMD, &value), c.read);
     EXPECT_EQ(value, c.after);
-    if (c.value != nullptr) {
-        EXPECT_TRUE(log.has(std::string("Read config kestfwlib_exec_batch_cmd: ") + c.value + "\n\n"));
-    }
     unsetenv("kestfwlib_exec_batch_cmd");
-    EXPECT_FALSE(CKestFWLibConfig::GetInstance()->readConfig(1, &value));
-    EXPECT_EQ(CKestFWLibConfig::GetInstance(), CKestFWLibConfig::GetInstance());
+    EXPECT_FALSE(CKestFWLibConfig::GetInstance()->readConfig(1, &value)) << "no other setting";
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, LibConfig,
-                         ::testing::Values(ConfigCase{"true", false, true, true}, ConfigCase{"TRUE", false, true, true},
-                                           ConfigCase{"False", true, true, false},
-                                           ConfigCase{"yes", false, false, false}, ConfigCase{"yes", true, false, true},
-                                           ConfigCase{"", true, false, true}, ConfigCase{nullptr, true, false, true}));
+                         ::testing::Values(ConfigCase{"TRUE", false, true, true},
+                                           ConfigCase{"False", true, true, false}, ConfigCase{"yes", true, false, true},
+                                           ConfigCase{"", false, false, false},
+                                           ConfigCase{nullptr, true, false, true}));
 
 namespace {
 
@@ -305,9 +247,6 @@ TEST_P(ApiGuard, EverythingRaisedBecomesAStatus) {
     Verbosity api(KFW_COMP_API, 1);
     LogCapture log;
     EXPECT_EQ(guardedFunction(c.kind), c.result);
-    ASSERT_FALSE(log.all().empty());
-    EXPECT_EQ(log.all().front().rfind("kestfw:api frame_libmain_test.cpp:guardedFunction():", 0), 0u);
-    EXPECT_TRUE(log.has(" guardedFunction.\n"));
     EXPECT_TRUE(log.has(c.log)) << c.name;
     EXPECT_TRUE(log.has(std::string(" guardedFunction: ") + FW_StatusToString(c.result) + "\n"));
 }
@@ -315,8 +254,7 @@ TEST_P(ApiGuard, EverythingRaisedBecomesAStatus) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ApiGuard,
     ::testing::Values(GuardCase{"status", 0, 28, "guardedFunction: no ruleset\n"},
-                      GuardCase{"library exception", 1, 21, "kestfw: frame_libmain_test.cpp:guardedFunction():"},
-                      GuardCase{"library exception text", 1, 21, " error 21: port went away\n"},
+                      GuardCase{"library exception", 1, 21, " error 21: port went away\n"},
                       GuardCase{"lock failure", 2, 5, " guardedFunction: encountered internal error\n"},
                       GuardCase{"allocation", 3, 5, " guardedFunction: encountered internal error\n"},
                       GuardCase{"anything", 4, 5, " guardedFunction: encountered internal error\n"}));
