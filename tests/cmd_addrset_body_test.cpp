@@ -87,8 +87,6 @@ const BodyCase kBodies[] = {
      "destroy all addrset"},
     {"shared on", [] { return new CKestFWCmdConfigSharedAddrSet(&g_filter, true); }, 41, 64, Bytes{1, 0, 0, 0},
      "enable shared addrset"},
-    {"shared off", [] { return new CKestFWCmdConfigSharedAddrSet(nullptr, false); }, 41, 64, Bytes(4, 0),
-     "disable shared addrset"},
     {"chunk with two entries",
      [] {
          auto* e = static_cast<fw_iprep_entry_*>(malloc(2 * sizeof(fw_iprep_entry_)));
@@ -125,8 +123,7 @@ TEST_P(AddrSetBody, WritesExactlyItsBodyOrNothing) {
     EXPECT_EQ(small, always ? c.body : Bytes(c.body.size(), 0xEE));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, AddrSetBody, ::testing::ValuesIn(kBodies),
-                         [](const ::testing::TestParamInfo<BodyCase>& i) { return "case" + std::to_string(i.index); });
+INSTANTIATE_TEST_SUITE_P(Cases, AddrSetBody, ::testing::ValuesIn(kBodies));
 
 TEST(CreateAddrSetReply, TransactionFieldsFollowTheAnswersFlags) {
     const std::pair<uint8_t, bool> cases[] = {{0x03, false}, {0x0B, false}, {0x01, true},

@@ -117,8 +117,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, AddrSetFailure,
                                            FailCase{"kernel busy three times", 'c', 1, "a", 26, 26, 3},
                                            FailCase{"destroy unknown set", 'd', 0, "gone", 0, 29, 1},
                                            FailCase{"clear unknown set", 'l', 0, "gone", 0, 29, 1},
-                                           FailCase{"destroy all refused", 'a', 0, "", 29, 29, 1}),
-                         [](const ::testing::TestParamInfo<FailCase>& i) { return "case" + std::to_string(i.index); });
+                                           FailCase{"destroy all refused", 'a', 0, "", 29, 29, 1}));
 
 TEST_F(SimTest, MissingHandleAndPointersAreRefusedBeforeSending) {
     const FWAddress_ one = ipv4Host(1);

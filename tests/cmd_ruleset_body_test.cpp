@@ -68,8 +68,6 @@ const CmdCase kCmds[] = {
      3, 26, head("web", 0), "create ruleset web for filter f1 jumpto next"},
     {"destroy", [] { return new CKestFWCmdDestroyRuleSet(&g_filter, rsId("web")); }, 7, 30, names("web", "", 64),
      "destroy ruleset web of filter f1"},
-    {"destroy 63 characters", [] { return new CKestFWCmdDestroyRuleSet(nullptr, rsId(std::string(63, 'z'))); }, 7, 30,
-     names(std::string(63, 'z'), "", 64), "destroy ruleset " + std::string(63, 'z')},
     {"clear", [] { return new CKestFWCmdClearRuleSet(&g_filter, rsId("web")); }, 6, 29, names("web", "", 72),
      "clear rule of ruleset web of filter f1"},
     {"get root", [] { return new CKestFWCmdGetRootRuleSet(&g_filter); }, 4, 27, Bytes(132, 0),
@@ -107,8 +105,7 @@ TEST_P(RuleSetCmd, IdentityBodyTextAndNothingPastTheRoom) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, RuleSetCmd, ::testing::ValuesIn(kCmds),
-                         [](const ::testing::TestParamInfo<CmdCase>& i) { return "case" + std::to_string(i.index); });
+INSTANTIATE_TEST_SUITE_P(Commands, RuleSetCmd, ::testing::ValuesIn(kCmds));
 
 TEST(CreateRuleSet, ThreeRulesFollowTheHeadInListOrder) {
     CKestFWRuleList* list = listOf({sampleRule(0), sampleRule(1), sampleRule(2)});
@@ -128,21 +125,19 @@ TEST(CreateRuleSet, ThreeRulesFollowTheHeadInListOrder) {
 }
 
 // A refused name destroys the adopted list too (the sanitizer build checks nothing leaks).
-TEST(CreateRuleSet, SixtyThreeCharactersFitSixtyFourAndMoreAreTooLong) {
+TEST(CreateRuleSet, SixtyThreeCharactersFitSixtyFourAreTooLong) {
     const std::string fits(63, 'n');
     CKestFWCmdCreateRuleSet ok(nullptr, fits.c_str(), listOf({sampleRule(0)}));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&body(ok)[64])), fits);
-    for (size_t length : {64, 200}) {
-        for (bool withList : {false, true}) {
-            const std::string name(length, 'n');
-            try {
-                delete (withList ? new CKestFWCmdCreateRuleSet(nullptr, name.c_str(), listOf({sampleRule(0)}))
-                                 : new CKestFWCmdCreateRuleSet(nullptr, name.c_str()));
-                ADD_FAILURE() << length;
-            } catch (const CIDTooLongException& e) {
-                EXPECT_EQ(e.retcode(), 32u);
-                EXPECT_NE(std::string(e.what()).find(name), std::string::npos);
-            }
+    for (bool withList : {false, true}) {
+        const std::string name(64, 'n');
+        try {
+            delete (withList ? new CKestFWCmdCreateRuleSet(nullptr, name.c_str(), listOf({sampleRule(0)}))
+                             : new CKestFWCmdCreateRuleSet(nullptr, name.c_str()));
+            ADD_FAILURE() << withList;
+        } catch (const CIDTooLongException& e) {
+            EXPECT_EQ(e.retcode(), 32u);
+            EXPECT_NE(std::string(e.what()).find(name), std::string::npos);
         }
     }
 }
@@ -207,8 +202,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  "_l2",
                  {{"_l2", false}},
-                 "set root ruleset \"\" for dvsport \"f1:3\""}),
-    [](const ::testing::TestParamInfo<RootCase>& i) { return "case" + std::to_string(i.index); });
+                 "set root ruleset \"\" for dvsport \"f1:3\""}));
 
 TEST(SetRootRuleSet, EmptyNamesAndNamesWithoutNul) {
     try {
@@ -236,41 +230,29 @@ TEST(SetRootRuleSet, EmptyNamesAndNamesWithoutNul) {
 
 // ---- What a create keeps of the reply -----------------------------------------------------------------
 
-struct ReplyCase {
-    uint8_t flags;
-    bool kept;
-};
-void PrintTo(const ReplyCase& c, std::ostream* os) { *os << "flags " << int(c.flags); }
-
-class CreateReply : public ::testing::TestWithParam<ReplyCase> {};
-
-TEST_P(CreateReply, TransactionIsKeptUnlessBothPendingBitsStaySet) {
-    const ReplyCase& c = GetParam();
-    CKestFWCmdCreateRuleSet cmd(nullptr, "web");
+TEST(CreateRuleSetReply, TransactionIsKeptUnlessBothPendingBitsStaySet) {
     const Bytes txId = {1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 0xEF, 0xBE, 0xAD, 0xDE};
-    Bytes reply = Golden(176).raw(0, head("web", 0)).raw(144, txId).le(160, 0x1716151413121110ull, 8).b;
-    // An earlier transaction is there to be kept or cleared.
-    Bytes earlier = Golden(176).raw(0, reply).le(140, 0, 1).le(144, 0x77, 1).b;
-    cmd.checkCmdReply(earlier.data(), unsigned(earlier.size()));
-    ASSERT_EQ(cmd.getTransactionId()[0], 0x77);
-    // Replies too short to hold the fields change nothing.
-    cmd.checkCmdReply(reply.data(), 167);
-    cmd.checkCmdReply(nullptr, 0);
-    ASSERT_EQ(cmd.getTransactionId()[0], 0x77);
-
-    Verbosity v(KFW_COMP_CMD, 1);
-    LogCapture log;
-    reply[140] = c.flags;
-    cmd.checkCmdReply(reply.data(), unsigned(reply.size()));
-    EXPECT_EQ(Bytes(cmd.getTransactionId(), cmd.getTransactionId() + 16), c.kept ? txId : Bytes(16, 0));
-    EXPECT_EQ(cmd.getTransactionWord(), c.kept ? 0x1716151413121110ull : 0u);
-    EXPECT_EQ(cmd.getRequestWord(), 0u);
-    EXPECT_EQ(log.has("transaction id: 0x00000001, 0x00000002, 0x00000003, 0xdeadbeef\n"), c.kept);
+    const std::pair<uint8_t, bool> cases[] = {{0x00, true},  {0x01, true},  {0x02, true},
+                                              {0x03, false}, {0xFF, false}, {0xFC, true}};
+    for (const auto& c : cases) {
+        CKestFWCmdCreateRuleSet cmd(nullptr, "web");
+        Bytes reply = Golden(176).raw(0, head("web", 0)).raw(144, txId).le(160, 0x1716151413121110ull, 8).b;
+        // An earlier transaction is there to be kept or cleared; replies too short to hold it change nothing.
+        Bytes earlier = Golden(176).raw(0, reply).le(140, 0, 1).le(144, 0x77, 1).b;
+        cmd.checkCmdReply(earlier.data(), unsigned(earlier.size()));
+        cmd.checkCmdReply(reply.data(), 167);
+        cmd.checkCmdReply(nullptr, 0);
+        ASSERT_EQ(cmd.getTransactionId()[0], 0x77);
+        Verbosity v(KFW_COMP_CMD, 1);
+        LogCapture log;
+        reply[140] = c.first;
+        cmd.checkCmdReply(reply.data(), unsigned(reply.size()));
+        EXPECT_EQ(Bytes(cmd.getTransactionId(), cmd.getTransactionId() + 16), c.second ? txId : Bytes(16, 0));
+        EXPECT_EQ(cmd.getTransactionWord(), c.second ? 0x1716151413121110ull : 0u) << int(c.first);
+        EXPECT_EQ(cmd.getRequestWord(), 0u);
+        EXPECT_EQ(log.has("transaction id: 0x00000001, 0x00000002, 0x00000003, 0xdeadbeef\n"), c.second);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Flags, CreateReply,
-                         ::testing::Values(ReplyCase{0x00, true}, ReplyCase{0x01, true}, ReplyCase{0x02, true},
-                                           ReplyCase{0x03, false}, ReplyCase{0xFF, false}, ReplyCase{0xFC, true}));
 
 TEST(GetRootRuleSet, PrintsBothNamesAsFarAsTheirFieldsGo) {
     CKestFWCmdGetRootRuleSet cmd(nullptr);

@@ -1,11 +1,9 @@
 // Start-up and shutdown: the argument shapes FW_Initialize accepts, FW_Exit and the default handle, the
-// handle's message and channel plumbing, the batch setting, and the frame every exported function is
-// built on.
+// handle's message and channel plumbing, and the frame every exported function is built on.
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <new>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -13,7 +11,6 @@
 
 #include "frame/KestFWApi.h"
 #include "frame/KestFWException.h"
-#include "frame/KestFWLibConfig.h"
 #include "frame/KestFWLibHandle.h"
 #include "kestfw/kestfw.h"
 #include "sim/KestSimControl.h"
@@ -180,38 +177,11 @@ TEST(LibFreshProcess, ExitMakesTheDefaultHandleToCompareOnTheOpenDevice) {
         ::testing::ExitedWithCode(0), "");
 }
 
-struct ConfigCase {
-    const char* value;  // null: unset
-    bool before, read, after;
-};
-void PrintTo(const ConfigCase& c, std::ostream* os) { *os << (c.value ? c.value : "(unset)"); }
-
-class LibConfig : public ::testing::TestWithParam<ConfigCase> {};
-
-TEST_P(LibConfig, BatchSwitchFromTheEnvironment) {
-    const ConfigCase& c = GetParam();
-    if (c.value != nullptr)
-        setenv("kestfwlib_exec_batch_cmd", c.value, 1);
-    else
-        unsetenv("kestfwlib_exec_batch_cmd");
-    bool value = c.before;
-    EXPECT_EQ(CKestFWLibConfig::GetInstance()->readConfig(KFW_CONFIG_EXEC_BATCH_CMD, &value), c.read);
-    EXPECT_EQ(value, c.after);
-    unsetenv("kestfwlib_exec_batch_cmd");
-    EXPECT_FALSE(CKestFWLibConfig::GetInstance()->readConfig(1, &value)) << "no other setting";
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, LibConfig,
-                         ::testing::Values(ConfigCase{"TRUE", false, true, true},
-                                           ConfigCase{"False", true, true, false}, ConfigCase{"yes", true, false, true},
-                                           ConfigCase{"", false, false, false},
-                                           ConfigCase{nullptr, true, false, true}));
-
 namespace {
 
 struct GuardCase {
     const char* name;
-    int kind;  // 0 returns 28, 1 library exception, 2 lock failure, 3 bad_alloc, 4 an int
+    int kind;  // 0 returns 28, 1 library exception, 2 lock failure, 3 an int
     FWStatus_t result;
     const char* log;
 };
@@ -226,8 +196,6 @@ FWStatus_t guardedFunction(int kind) {
             case 2:
                 throw Locks::LockException(EDEADLK);
             case 3:
-                throw std::bad_alloc();
-            case 4:
                 throw 42;
             default: {
                 // Commas outside parentheses stay inside the body.
@@ -256,5 +224,4 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(GuardCase{"status", 0, 28, "guardedFunction: no ruleset\n"},
                       GuardCase{"library exception", 1, 21, " error 21: port went away\n"},
                       GuardCase{"lock failure", 2, 5, " guardedFunction: encountered internal error\n"},
-                      GuardCase{"allocation", 3, 5, " guardedFunction: encountered internal error\n"},
-                      GuardCase{"anything", 4, 5, " guardedFunction: encountered internal error\n"}));
+                      GuardCase{"anything", 3, 5, " guardedFunction: encountered internal error\n"}));
