@@ -163,8 +163,7 @@ const RecordCase kRecords[] = {
      "drop with {log,copy} as tftp"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Kinds, ActionRecord, ::testing::ValuesIn(kRecords),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Kinds, ActionRecord, ::testing::ValuesIn(kRecords), ::testing::PrintToStringParamName());
 
 // Records the factory refuses and constructor limits: each raises cleanly, nothing leaks.
 struct RefusalCase {
@@ -210,8 +209,7 @@ const RefusalCase kRefusals[] = {
      "32: id is too long: " + std::string(38, 'n')},
 };
 
-INSTANTIATE_TEST_SUITE_P(Actions, ActionRefusal, ::testing::ValuesIn(kRefusals),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Actions, ActionRefusal, ::testing::ValuesIn(kRefusals), ::testing::PrintToStringParamName());
 
 TEST(ActionRecordBuffer, ShortInputAndOutput) {
     const std::vector<uint8_t> rec = recordOf("290: 01");

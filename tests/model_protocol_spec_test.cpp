@@ -103,8 +103,7 @@ const RecordCase kRecordCases[] = {
      "not typecode 3:4"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Kinds, SpecRecord, ::testing::ValuesIn(kRecordCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Kinds, SpecRecord, ::testing::ValuesIn(kRecordCases), ::testing::PrintToStringParamName());
 
 // Broken records and constructor limits raise with their status and message.
 struct RefusalCase {
@@ -147,7 +146,6 @@ const RefusalCase kRefusals[] = {
     {"PortText", [] { CKestFWProtocolSpecL4Port(2, "80x"); }, "38: invalid TCP/UDP port: 80x"},
     {"PortTextTooBig", [] { CKestFWProtocolSpecL4Port(2, "65536"); }, "38: invalid TCP/UDP port: 65536"},
     {"Dscp64", [] { CKestFWProtocolSpecDSCP(64); }, "60: bad dscp markings"},
-    {"SetTextSixteenPorts", [] { CKestFWProtocolSpecL4PortSet(2, ports(16).c_str()); }, kTooMany},
     {"SetTextSevenRangesTwoPorts", [] { CKestFWProtocolSpecL4PortSet(2, "1-2,3-4,5-6,7-8,9-10,11-12,13-14,15,16"); },
      kTooMany},
     {"SetTextBadToken", [] { CKestFWProtocolSpecL4PortSet(2, "80, http, 443"); },
@@ -174,8 +172,7 @@ const RefusalCase kRefusals[] = {
      "7: protocol is not defined but not protocol flag is set"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Specs, SpecRefusal, ::testing::ValuesIn(kRefusals),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Specs, SpecRefusal, ::testing::ValuesIn(kRefusals), ::testing::PrintToStringParamName());
 
 TEST(SpecRecord, TooShortOrTypeZeroIsNoSpec) {
     EXPECT_EQ(fromRecord(hex("0a")), nullptr);

@@ -149,8 +149,7 @@ TEST_P(RuleGolden, ReadsTheKernelsRecordAsTheSameText) {
     EXPECT_EQ(std::string(out), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, RuleGolden, ::testing::ValuesIn(goldenCases()),
-                         [](const ::testing::TestParamInfo<GoldenCase>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rules, RuleGolden, ::testing::ValuesIn(goldenCases()), ::testing::PrintToStringParamName());
 
 std::vector<GoldenCase> roundTripCases() {
     std::vector<GoldenCase> cases = goldenCases();
@@ -208,7 +207,7 @@ TEST_P(RuleRoundTrip, RuleRecordRuleRecordTextIsStable) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, RuleRoundTrip, ::testing::ValuesIn(roundTripCases()),
-                         [](const ::testing::TestParamInfo<GoldenCase>& i) { return std::string(i.param.name); });
+                         ::testing::PrintToStringParamName());
 
 TEST(RuleRecord, FamilyIsMarkedDerivedWhenUnsetAndReadBackOnlyWhenExplicit) {
     auto make = [](bool explicitFamily) {
@@ -305,6 +304,6 @@ INSTANTIATE_TEST_SUITE_P(
                       BadRecordCase{"PortWithoutTcp", "626: 0a00 0050", 7, "no exception"},
                       BadRecordCase{"ExplicitInetWithIPv6Source", "1281: 12; 1280: 01; 12: 02000000 20010db8", 7,
                                     "7: af conflicts with rule address"}),
-    [](const ::testing::TestParamInfo<BadRecordCase>& i) { return std::string(i.param.name); });
+    ::testing::PrintToStringParamName());
 
 }  // namespace
