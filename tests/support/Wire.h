@@ -1,5 +1,6 @@
-// Bytes on the wire for tests: areas laid out by hand, the rule-set count message, little-endian
-// reads, what the simulated module last saw and answered, and the report lines the library printed.
+// Bytes on the wire for tests: areas laid out by hand (and, from WireBytes.h, the rule-set count
+// message), little-endian reads, what the simulated module last saw and answered, and the report lines
+// the library printed.
 #pragma once
 
 #include <algorithm>
@@ -12,10 +13,9 @@
 
 #include "kestfw/kestfw.h"
 #include "sim/KestSimControl.h"
+#include "support/WireBytes.h"
 
 namespace kestfw_test {
-
-using Bytes = std::vector<uint8_t>;
 
 // A zero-filled area with fields put at their offsets, written from the record tables.
 struct Golden {
@@ -31,13 +31,6 @@ struct Golden {
     }
     Golden& text(size_t off, const std::string& s) { return raw(off, Bytes(s.begin(), s.end())); }
 };
-
-// One rule-set count as the first message of a handle: header (body 16, sequence 0, version 1.1,
-// request, firewall, one command), command header (body 4, opcode 1, status 0), a zero body.
-inline Bytes countMessage() {
-    return {'K', 'E', 'S', 'T', 16, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 1, 0,
-            0,   0,   4,   0,   0,  0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-}
 
 inline uint32_t le32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
