@@ -37,39 +37,14 @@
 #include "model/KestFWRuleActionPbr.h"
 #include "model/KestFWRuleActionPunt.h"
 #include "model/KestFWRuleActionReject.h"
+#include "model/KestFWRuleLayout.h"
 #include "util/ByteIO.h"
 
 namespace KestFirewall {
 
 namespace {
 
-// Record offsets the reader visits (the layout of FWRule_).
-enum : size_t {
-    kOffId = 0,
-    kOffPosition = 4,
-    kOffSrc = 12,
-    kOffDst = 156,
-    kOffExcludeSrc = 300,
-    kOffExcludeDst = 444,
-    kOffSrcPort = 588,
-    kOffDstPort = 626,
-    kOffExtSrcProfile = 668,
-    kOffExtSrcIP = 706,
-    kOffAttrProfile = 854,
-    kOffTimeAttrProfile = 896,
-    kOffIdsProfile = 934,
-    kOffAction = 950,
-    kOffPresence = 1280,
-    kOffProtoFlags = 1281,
-    kOffFlags = 1283,
-    kOffProtocol = 1284,
-    kOffConnSpec = 1286,
-    kOffTag = 1342,
-    kOffCategory = 1382,
-    kOffBucket = 1383,
-    kOffProfileFlags = 1384,
-    kOffOversub = 1392,
-};
+using namespace RuleLayout;
 // The two protocol spec slots of the protocol block, each read with what is left of the block
 // after it so that a body may not run past the block into the tag.
 constexpr size_t kOffFlagsOrICMPSlot = kOffConnSpec + CKestFWProtocolSpecList::kFlagsOrICMPSlot;
