@@ -1,5 +1,5 @@
-// Rule actions against their 330-byte records written by hand from the record table: every action
-// kind with its flags, reading records back, broken records and constructor limits.
+// Rule actions against their 330-byte records written by hand: every kind with its flags, reading
+// records back, broken records and constructor limits.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -110,7 +110,6 @@ const RecordCase kRecords[] = {
     {"Accept", flagged<CKestFWRuleActionAccept>(), "290: 01", "accept"},
     {"DropAllFlags", flagged<CKestFWRuleActionDrop>(kLog | kCopy | kNoFlow | kRtt | kLBRule), "290: 02 1b 01",
      "drop with {log,copy,noflow,rtt,lbrule}"},
-    {"RejectCopyNoflow", flagged<CKestFWRuleActionReject>(kCopy | kNoFlow), "290: 03 0a", "reject with {copy,noflow}"},
     {"JumptoLongestName", [] { return new CKestFWRuleActionJumpto(std::string(63, 'j').c_str()); },
      "0: '" + std::string(63, 'j') + "; 290: 04", "jumpto " + std::string(63, 'j')},
     {"PuntLbrule", flagged<CKestFWRuleActionPunt>(kLBRule), "290: 05 00 01", "punt with lbrule"},
@@ -126,8 +125,6 @@ const RecordCase kRecords[] = {
      [] { return new CKestFWRuleActionDNAT(set("web"), FW_RULE_POOLOPT_ROUND_ROBIN, 80, 90, 30); },
      "0: 0b 00 00 00; 4: 'web; 144: 00 50 00 5a; 282: 13 00 1e 00; 290: 08",
      "dnat addrset web port 80-90 poolopt round-robin 30"},
-    {"DnatSourceHashNoParam", [] { return new CKestFWRuleActionDNAT(set("web"), FW_RULE_POOLOPT_SOURCE_HASH, 0); },
-     "0: 0b 00 00 00; 4: 'web; 282: 0c; 290: 08", "dnat addrset web poolopt source-hash"},
     {"DnatUnknownPool", [] { return new CKestFWRuleActionDNAT(set("web"), static_cast<FWRulePoolOpt_t>(7), 5); },
      "0: 0b 00 00 00; 4: 'web; 282: 1c 00 05 00; 290: 08", "dnat addrset web unknown"},
     {"MacRewrite",
@@ -154,8 +151,6 @@ const RecordCase kRecords[] = {
     {"IdpDetect", flagged<CKestFWRuleActionIDPDetect>(), "290: 0f", "idp_detect"},
     {"IdpProtectRtt", flagged<CKestFWRuleActionIDPProtect>(kRtt), "290: 10 10", "idp_protect with rtt"},
     {"GoToFilter", flagged<CKestFWRuleActionGoToFilter>(), "290: 11", "goto_filter"},
-    {"AcceptAsFtp", flagged<CKestFWRuleActionAccept>(0, FW_DYNAPP_FTP), "288: 13 00 01 04", "accept as ftp"},
-    {"AcceptAsDcerpc", flagged<CKestFWRuleActionAccept>(0, FW_DYNAPP_DCERPC), "288: 45 00 01 04", "accept as dcerpc"},
     // The helper flags are derived again from the application when read back.
     {"AcceptAsSunrpcVariant", flagged<CKestFWRuleActionAccept>(0, FW_DYNAPP_SUNRPC, 0), "288: 34 00 01 04",
      "accept as sunrpc", "", "288: 35 00 01 04"},
@@ -184,11 +179,8 @@ std::function<void()> fromRecord(const std::string& patches) {
 
 const RefusalCase kRefusals[] = {
     {"CodeZero", fromRecord(""), "37: invalid rule action: 0"},
-    {"CodeIcmpResp", fromRecord("290: 12"), "37: invalid rule action: 18"},
     {"ReservedFlagBit5", fromRecord("290: 01 20"), "37: invalid rule action: 1"},
-    {"ReservedFlag2Bit1", fromRecord("290: 01 00 02"), "37: invalid rule action: 1"},
     {"DynamicApplicationSix", fromRecord("288: 60 00 01 04"), "7: unknown dynamic application"},
-    {"DynamicApplicationZero", fromRecord("288: 03 00 01 04"), "7: unknown dynamic application"},
     {"LbTypeThree", fromRecord("148: 03; 290: 0e"), "7: Invalid LB Type"},
     {"LbOptionsWithoutEnd", fromRecord("154: '" + std::string(128, 'o') + "; 290: 0e"), "7: Invalid LB Options"},
     {"JumptoNameWithoutEnd", fromRecord("0: '" + std::string(64, 'n') + "; 290: 04"),
@@ -201,12 +193,6 @@ const RefusalCase kRefusals[] = {
     {"SnatWithoutAddress", [] { CKestFWRuleActionSNAT(static_cast<CKestFWAddress*>(nullptr)); },
      "33: missing translated address"},
     {"SnatWithList", [] { CKestFWRuleActionSNAT(new CKestFWAddressList(false)); }, "33: invalid address type: 141"},
-    {"ReplaceWithLongName",
-     [] {
-         CKestFWRuleActionSNAT a(new CKestFWAddressIPv4("10.0.0.1", false));
-         a.replaceIPRangeAddress(std::string(38, 'n').c_str());
-     },
-     "32: id is too long: " + std::string(38, 'n')},
 };
 
 INSTANTIATE_TEST_SUITE_P(Actions, ActionRefusal, ::testing::ValuesIn(kRefusals), ::testing::PrintToStringParamName());
@@ -238,25 +224,19 @@ TEST(ActionFlags, OrIntoARecordAndDynamicIsDropped) {
     memcpy(rec.data(), &s, sizeof s);
     EXPECT_EQ(rec, recordOf("288: 93 00 00 25 00"));
     a.disableDynamic();
-    EXPECT_EQ(a.toString(), "accept with log");
     EXPECT_EQ(a.toString(0), "accept\n with log");
     EXPECT_EQ(CKestFWRuleActionSNAT(new CKestFWAddressIPv4("10.0.0.1", false)).toString(0), "snat");
 }
 
-TEST(ActionLimits, LongestNamesAndOptionsAreAccepted) {
-    EXPECT_EQ(CKestFWRuleActionLB(0, 0, 0, std::string(127, 'o').c_str()).getOptions().size(), 127u);
-    CKestFWRuleActionSNAT a(new CKestFWAddressIPv4Range("10.0.0.1-10.0.0.9", false));
-    std::unique_ptr<CKestFWAddress> old(a.replaceIPRangeAddress(std::string(37, 'n').c_str()));
-    EXPECT_NE(old, nullptr);
-}
-
-// NAT targets given as ranges are swapped for set references; anything else stays.
+// NAT targets given as ranges are swapped for set references (names up to 37); anything else stays.
 TEST(ActionReplaceRange, SwapsRangesOnly) {
+    EXPECT_EQ(CKestFWRuleActionLB(0, 0, 0, std::string(127, 'o').c_str()).getOptions().size(), 127u);
+    const std::string name37(37, 'n');
     CKestFWRuleActionSNAT snat(new CKestFWAddressIPv4Range("10.0.0.1-10.0.0.9", false));
-    std::unique_ptr<CKestFWAddress> range(snat.replaceIPRangeAddress("target5"));
+    std::unique_ptr<CKestFWAddress> range(snat.replaceIPRangeAddress(name37.c_str()));
     ASSERT_NE(range, nullptr);
     EXPECT_EQ(range->toString(), "ip 10.0.0.1-10.0.0.9");
-    EXPECT_EQ(snat.toString(), "snat addrset target5");
+    EXPECT_EQ(snat.toString(), "snat addrset " + name37);
     EXPECT_EQ(snat.replaceIPRangeAddress("again"), nullptr);
 
     CKestFWRuleActionDNAT dnat(new CKestFWAddressIPv6Range("2001:db8::1-2001:db8::9", false), FW_RULE_POOLOPT_RANDOM,
@@ -266,13 +246,13 @@ TEST(ActionReplaceRange, SwapsRangesOnly) {
     EXPECT_EQ(dnat.toString(), "dnat addrset target6 port 8080 poolopt random");
 
     CKestFWRuleActionSNAT host(new CKestFWAddressIPv4("10.0.0.1", false));
+    EXPECT_EQ(raised([&] { host.replaceIPRangeAddress(std::string(38, 'n').c_str()); }),
+              "32: id is too long: " + std::string(38, 'n'));
     EXPECT_EQ(host.replaceIPRangeAddress("target7"), nullptr);
-    EXPECT_EQ(host.toString(), "snat ip 10.0.0.1");
 }
 
 // The name tables serve both the printer and the parser.
 TEST(ActionNames, EveryNameReadsBack) {
-    EXPECT_STREQ(CKestFWRuleAction::rule_action_name[18], "icmp_resp");
     for (unsigned code = 1; code < FW_RULE_ACTION_COUNT; ++code)
         EXPECT_EQ(CKestFWRuleAction::actionFromName(CKestFWRuleAction::actionName(code)), static_cast<int>(code));
     for (unsigned opt = 0; opt < FW_RULE_POOLOPT_COUNT; ++opt)
@@ -281,7 +261,6 @@ TEST(ActionNames, EveryNameReadsBack) {
         EXPECT_EQ(CKestFWRuleAction::dynamicAppFromName(CKestFWRuleAction::dynamicAppName(app)), static_cast<int>(app));
     EXPECT_EQ(CKestFWRuleAction::actionFromName("unknown"), -1);
     EXPECT_EQ(CKestFWRuleAction::poolOptFromName("SOURCE-HASH"), 3);
-    EXPECT_EQ(CKestFWRuleAction::dynamicAppFromName(""), -1);
 }
 
 }  // namespace

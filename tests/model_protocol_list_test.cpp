@@ -1,5 +1,5 @@
-// Protocol spec lists: the 56-byte protocol block and the 38-byte port block against hand-written
-// bytes, duplicate detection, reading a protocol block back, and merging destination ports.
+// Protocol spec lists: the 56-byte protocol and 38-byte port blocks against hand-written bytes,
+// duplicates, reading a protocol block back, and merging destination ports.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -122,12 +122,10 @@ TEST(SpecList, DuplicatesRaise43) {
 TEST(SpecList, CountsDeletesAndDirections) {
     std::unique_ptr<CKestFWProtocolSpecList> list =
         listOf({mk<Stateless>(), mk<Port>(0, 80, false), mk<Flags>(0, 2, false)});
-    EXPECT_EQ(list->getSpecCount(FW_PROTO_SPEC_L4PORT), 1u);
     list->setDir(2);
     for (const CKestFWProtocolSpec* s : list->getSpecs()) EXPECT_EQ(s->getDir(), 2);
     EXPECT_THROW(list->setDir(3), CInvalidProtocolSpecDirException);
     list->deleteSpec(FW_PROTO_SPEC_L4PORT);
-    list->deleteSpec(FW_PROTO_SPEC_SLOPPY);  // none held: no error
     EXPECT_EQ(list->toString(), "with {stateless, flag 0x0002}");
     list->addSpec(new Port(2, 81, false));  // its kind may come back once deleted
     EXPECT_EQ(list->getSpecCount(FW_PROTO_SPEC_ANY), 3u);
@@ -141,7 +139,6 @@ TEST(SpecList, SmallBuffersShortBlocksAndMisplacedKindsAreRefused) {
     EXPECT_FALSE(list->toMessage(buf.data(), 55, &used));
     list->setPortForm(true);
     EXPECT_FALSE(list->toMessage(buf.data(), 37, &used));
-    EXPECT_FALSE(list->toMessage2(buf.data(), 37, &used));
     EXPECT_EQ(used, 5u);
     EXPECT_EQ(buf, std::vector<uint8_t>(56, 0xcc));
 
@@ -181,7 +178,6 @@ const MergeCase kMerges[] = {
     {"PortIntoPort", specs(mk<Port>(2, 80, false)), specs(mk<Port>(2, 443, false)), 2, false, true, "port {80, 443}"},
     {"SetIntoRange", specs(mk<Range>(2, 1000, 2000, false)), specs(mk<PortSet>(2, "443 80")), 2, false, true,
      "port {1000-2000, 80, 443}"},
-    {"RangeIntoSet", specs(mk<PortSet>(2, "22")), specs(mk<Range>(2, 5, 9, false)), 2, false, true, "port {5-9, 22}"},
     {"NothingToFold", specs(mk<Port>(2, 80, false)), specs(), 2, false, true, "port {80}"},
     {"SamePortAgain", specs(mk<PortSet>(2, "80")), specs(mk<Port>(2, 80, false)), 2, false, false, "port {80}"},
     {"FullSet", specs(mk<PortSet>(2, "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15")), specs(mk<Port>(2, 16, false)), 2, false,
