@@ -59,7 +59,6 @@ TEST_P(SpecRecord, WritesReadsAndPrints) {
     EXPECT_EQ(record(*back), expected);
 }
 
-// 1, 2, ..., n.
 std::vector<unsigned char> counting(unsigned n) {
     std::vector<unsigned char> v(n);
     for (unsigned i = 0; i < n; ++i) v[i] = static_cast<unsigned char>(i + 1);

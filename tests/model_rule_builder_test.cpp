@@ -146,10 +146,6 @@ TEST(RuleBuilder, MisuseRaisesAndTheBuilderStillBuilds) {
          "7: unknown dynamic application"},
         {then([](B& b) { b.setDestPort(80, false); }, [](B& b) { b.addDestPort(81); }),
          "7: rule port is not a port set: port 80"},
-        {[](B& b) {
-             for (unsigned short p = 1; p <= 16; ++p) b.addDestPort(p);
-         },
-         "39: too many TCP/UDP port: 16"},
         {[](B& b) { b.negateSourcePort(); }, "7: no rule port is defined"},
         {[](B& b) { b.setRuleAddress(static_cast<CKestFWRuleField>(3), "x"); }, "7: unsupported rule address field 3"},
         {[](B& b) { b.setRuleAddress(KFW_RULE_FIELD_EXT_SRC_IP, 0x1ul); }, "7: extended source address cannot be MAC"},
@@ -265,9 +261,6 @@ TEST(RuleBuilder, FailedBuildKeepsThePiecesAndSuccessEmptiesAllButTheTag) {
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->toString(), "rule 0 at 0 inout protocol any from any to any accept tag 'kept';");
 }
-
-// ---------------------------------------------------------------------------------------------
-// Operations on a finished rule.
 
 TEST(Rule, RecordIsWholeOrNothingAndKeptExceptForStrictAndTenancy) {
     std::unique_ptr<CKestFWRule> r = tcpRule(1, 80);
