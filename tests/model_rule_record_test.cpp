@@ -160,18 +160,6 @@ std::vector<GoldenCase> roundTripCases() {
                          b.setAction(FW_RULE_ACTION_PBR, "ffffffff-ffff-ffff-ffff-ffffffffffff");
                          b.setOversubscription(FW_RULE_OVERSUB_INHERIT);
                      }});
-    cases.push_back({"NegatedEverything", [](CKestFWRuleBuilder& b) {
-                         b.setType(true);
-                         b.setProtocol(17, false);
-                         b.setSource(ip4("172.16.0.0"), 12);
-                         b.negateSource();
-                         b.setDest("blocked");
-                         b.negateDest();
-                         b.setSourcePort(5000, false);
-                         b.negateSourcePort();
-                         b.setAction(FW_RULE_ACTION_ENCRYPT, "12345678-1234-1234-1234-123456789abc");
-                         b.setDisableFlowRecord();
-                     }});
     return cases;
 }
 
