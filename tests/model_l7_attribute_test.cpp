@@ -1,5 +1,4 @@
-// L7 attributes: encodings against hand-written bytes, decoding of untrusted encodings, construction
-// refusals, text forms and ordering.
+// L7 attributes: hand-written encodings, untrusted decodings, construction refusals, text and ordering.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -45,8 +44,6 @@ const Golden kGolden[] = {
      "APP_ID : APP_INVALID"},
     {"ProcessHash", [] { return Attr(FW_ATTR_KEY_PROCESS_HASH, 0xdeadbeefcafef00dUL, 0); },
      "0a00 0100 12000000 0000 0df0feca efbeadde", "PROCESS_HASH : 16045690984503111693"},
-    {"HttpPathEmpty", [] { return Attr(FW_ATTR_KEY_HTTP_PATH, kUuid, "", 0); },
-     "0500 0300 1c000000 0000 0123456789abcdef 0011223344556677 0000", "HTTP_PATH : "},
     {"FqdnWithText", [] { return Attr(FW_ATTR_KEY_FQDN, kUuid, "a.io", 0); },
      "0700 0300 21000000 0000 0123456789abcdef 0011223344556677 0500 612e696f00", "FQDN : a.io"},
     {"WinSid", [] { return Attr(FW_ATTR_KEY_WIN_SID, std::string("S-1-5-21-1-2-3"), 0); },
@@ -54,13 +51,9 @@ const Golden kGolden[] = {
      "WIN_SID : S-1-5-21-1-2-3"},
     {"Interval", [] { return Attr(FW_ATTR_KEY_TB_INTRV_ID, std::string("9:00,17:30"), 0); },
      "0f00 0500 1e000000 0000 907e000000000000 18f6000000000000 07000000", "TB_INTRV_ID : 9:0,17:30"},
-    {"IntervalOnMonday", [] { return Attr(FW_ATTR_KEY_TB_INTRV_ID, std::string("0:05,1:00,1"), 0); },
-     "0f00 0500 1e000000 0000 2c01000000000000 100e000000000000 01000000", "TB_INTRV_ID : 0:5,1:0,MONDAY"},
     {"DnsOneLetter", [] { return Attr(FW_ATTR_KEY_DNS_TXN, std::string("a"), 1u, 3u, 0x1234u, 0); },
      "1100 0600 1a000000 0000 01000000 03000000 34120000 0200 6100",
      "DNS_TXN : fqdn: a, rr_type: 1, r_code: 3, txn_id: 4660"},
-    {"DnsEmpty", [] { return Attr(FW_ATTR_KEY_DNS_TXN, std::string(), 28u, 0u, 7u, 0); },
-     "1100 0600 18000000 0000 1c000000 00000000 07000000 0000", "DNS_TXN : fqdn: , rr_type: 28, r_code: 0, txn_id: 7"},
     {"WeekDay", [] { return Attr(FW_ATTR_KEY_TB_DOW_ID, 3UL, 0); }, "0c00 0100 12000000 0000 03 00*7",
      "TB_DOW_ID : WEDNESDAY"},
     // 1700000000 is 2023-11-14 22:13:20 UTC.
@@ -99,8 +92,6 @@ TEST(L7Text, PrintedValueParsesToTheSameAttribute) {
         const char *in, *printed;
     } cases[] = {
         {FW_ATTR_KEY_APP_ID, "APP_SSH", "APP_SSH"},
-        {FW_ATTR_KEY_TLS_CIPHER_SUITE, "TLS_RESERVED_0x00004D", "TLS_RESERVED_0x00004D"},
-        {FW_ATTR_KEY_USER_SID, "S-1-5-32", "S-1-5-32"},
         {FW_ATTR_KEY_WIN_SID, "L-01234567-89ab-cdef-0011-223344556677:42", "L-01234567-89ab-cdef-0011-223344556677:42"},
         {FW_ATTR_KEY_TB_INTRV_ID, "08:05,18:00,6", "8:5,18:0,SATURDAY"}};
     for (const auto& c : cases) {
@@ -130,11 +121,9 @@ TEST(L7Construction, RefusesWithCodeAndMessage) {
          "unmapped value for key: HTTP_METHOD value: get"},
         {[] { Attr(FW_ATTR_KEY_TLS_VERSION, 900L, 0); }, 67, "invalid int value 900 for key TLS_VERSION"},
         {[] { Attr(FW_ATTR_KEY_TB_DOW_ID, 3L, 0); }, 67, "invalid type for TB_DOW_ID value: 3"},
-        {[] { Attr(FW_ATTR_KEY_APP_ID, 67UL, 0); }, 67, "invalid type for APP_ID value: 67"},
         {[] { Attr(FW_ATTR_KEY_WIN_SID, std::string("S-2-5"), 0); }, 67, "invalid sid value S-2-5"},
         {[] { Attr(FW_ATTR_KEY_TB_INTRV_ID, std::string("9:00"), 0); }, 67, "invalid interval value 9:00"},
         {[] { Attr(FW_ATTR_KEY_DNS_TXN, kUuid, "a", 0); }, 67, "invalid type for DNS_TXN value: a"},
-        {[] { Attr(FW_ATTR_KEY_FQDN, std::string("a"), 1u, 2u, 3u, 0); }, 67, "invalid type for FQDN value: a"},
         {[] { Attr(FW_ATTR_KEY_FQDN, kUuid, std::string(65535, 'x'), 0); }, 67,
          "string of 65535 characters too long for key FQDN"},
         {[] { Attr(nullptr, 18); }, 67, "null value pointer"},
@@ -165,10 +154,6 @@ const BadRecord kBadRecords[] = {
     {"LengthFieldDisagrees", "0100 0200 13000000 0000 0303 00*6", 67, kInvalid,
      "size of buffer (18) != length of fwattrvalue (19)"},
     {"SignedOfSeventeen", "0000 0000 11000000 0000 01020304050607", 67, kInvalid, "invalid size for int attribute"},
-    {"UnsignedOfNineteen", "0a00 0100 13000000 0000 010203040506070809", 67, kInvalid,
-     "invalid size for uint attribute"},
-    {"UuidShorterThanFixedPart", "0500 0300 1b000000 0000 00*17", 67, kInvalid,
-     "invalid minimum size for uuid attribute"},
     {"UuidTextLengthTooLong", "0500 0300 1e000000 0000 00*16 0300 6100", 67, kInvalid,
      "invalid size for uuid attribute"},
     {"UuidTextWithoutNul", "0500 0300 1e000000 0000 00*16 0200 6162", 67, "buffer size 2 is less than string length 3",
@@ -177,7 +162,6 @@ const BadRecord kBadRecords[] = {
     {"IntervalOfTwentyNine", "0f00 0500 1d000000 0000 00*19", 67, kInvalid, "invalid size for interval attribute"},
     {"DnsShorterThanFixedPart", "1100 0600 17000000 0000 00*13", 67, kInvalid,
      "invalid minimum size for dns attribute"},
-    {"DnsDomainLengthShort", "1100 0600 1a000000 0000 00*12 0100 6100", 67, kInvalid, "invalid size for dns attribute"},
     {"UnknownValueType", "0100 0700 12000000 0000 00*8", 67, kInvalid, "unknown attribute value"},
     {"UnknownKey", "1200 0200 12000000 0000 00*8", 66, "invalid key id 18", ""},
     {"TypeNotTheKeys", "0100 0100 12000000 0000 00*8", 67, "invalid type for key 1", ""},
@@ -214,7 +198,6 @@ TEST(L7Order, ByKeyTypeThenValueAndEqualOnlyWhenWhole) {
     uint64_t first, second;
     memcpy(&first, kUuid, 8);
     memcpy(&second, kUuid + 8, 8);
-    // The two halves are the bytes as they lie in memory.
     EXPECT_TRUE(Attr(FW_ATTR_KEY_HTTP_PATH, first, second, "aaa", 0) == Attr(FW_ATTR_KEY_HTTP_PATH, kUuid, "aaa", 0));
     const std::vector<Attr> ordered = {
         Attr(FW_ATTR_KEY_APP_ID, -1L, 0),
@@ -235,8 +218,6 @@ TEST(L7Order, ByKeyTypeThenValueAndEqualOnlyWhenWhole) {
             EXPECT_EQ(ordered[i] == ordered[j], i == j) << i << " " << j;
         }
     EXPECT_FALSE(Attr(FW_ATTR_KEY_FQDN, kUuid, "a", 0) == Attr(FW_ATTR_KEY_FQDN, kUuid, "b", 0));
-    EXPECT_FALSE(Attr(FW_ATTR_KEY_DNS_TXN, std::string("a"), 1u, 1u, 1u, 0) ==
-                 Attr(FW_ATTR_KEY_DNS_TXN, std::string("a"), 1u, 2u, 1u, 0));
 }
 
 }  // namespace

@@ -119,12 +119,10 @@ TEST(KeyCatalogue, LooksUpByKeyNumberAndName) {
         EXPECT_TRUE(k.type == FW_ATTR_KVT_EINT || !str2eint(k.key, "GET", &n)) << k.name;
     }
     EXPECT_EQ(dpID2attrkey(18), nullptr);
-    EXPECT_EQ(dpID2attrkey(0xFFFFFFFFu), nullptr);
     EXPECT_EQ(dpID2str(18), "");
     for (int mp : {9999, 10013, 10014, 10020}) EXPECT_EQ(mpID2attrkey(mp), nullptr) << mp;
     EXPECT_EQ(str2attrkey("app_id"), nullptr);
     EXPECT_EQ(str2dpID("NOPE"), 18u);
-    EXPECT_EQ(str2dpID(""), 18u);
 }
 
 TEST(SmallVocabularies, DpiStatesAndWeekDays) {

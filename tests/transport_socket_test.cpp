@@ -1,6 +1,5 @@
-// The socket channel against the simulator daemon on loopback and against a small local peer that
-// answers out of step: round trips that return the module's state, the exact bytes on the wire,
-// refused messages, peers that vanish, connections that cannot be made.
+// The socket channel against the simulator daemon on loopback: round trips with the module's state, the
+// exact bytes on the wire, refused messages, peers that vanish, connections that cannot be made.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -70,7 +69,6 @@ protected:
 
     static KestSim::DaemonProcess& d() { return *s_daemon; }
     static std::string port() { return std::to_string(s_daemon->tcpPort()); }
-    // How many messages reached the daemon over TCP.
     static std::string tcpRequests() {
         std::string r = d().control("show requests");
         return r.substr(0, r.find(" unix"));
@@ -112,9 +110,9 @@ TEST_F(SocketChannel, TheModulesAnswerComesBack) {
         EXPECT_EQ(FW_GetRuleSetCount(h, &vnic, nullptr, &count), c.result);
         EXPECT_EQ(count, c.result == 0 ? 7u : 77u);
         EXPECT_EQ(tcpRequests(), "requests tcp " + std::to_string(c.messages));
-        // The whole message went over as it stood, and no more; a retry sends it again unchanged.
-        const Bytes sent = countMessage();
-        EXPECT_EQ(d().control("show last-message"), "message 36 " + KestSim::DaemonProcess::hex(sent.data(), 36));
+        // A retry sends the message again unchanged.
+        EXPECT_EQ(d().control("show last-message"),
+                  "message 36 " + KestSim::DaemonProcess::hex(countMessage().data(), 36));
         EXPECT_EQ(FW_Exit(h), 0u);
     }
 }
@@ -127,7 +125,6 @@ TEST_F(SocketChannel, RefusedMessagesStayAndTheConnectionWithThem) {
         unsigned int result;
         const char* why;
     } cases[] = {{36, 0, 'k', 72, "no message signature"},
-                 {4, 3, 'X', 72, "no message signature"},
                  {19, -1, 0, 73, "shorter than a message header"},
                  {0, -1, 0, 73, "shorter than a message header"},
                  {36, 4, 17, 74, "message body length disagrees with the message length"},
@@ -168,14 +165,10 @@ TEST_P(SocketPeerVanishes, TheConnectionIsGoneForGood) {
     EXPECT_EQ(FW_GetRuleSetCount(h, nullptr, nullptr, &count), 11u);
     EXPECT_EQ(count, 77u);
     EXPECT_TRUE(log.has("socket exchange of 36 bytes failed: SocketShutdown\n"));
-    EXPECT_TRUE(
-        log.has("IOCTL return failure. command: GetRuleSetCount description: describe count of ruleset "
-                " status: 11 cmdbuf size: 16\n"));
     EXPECT_EQ(FW_GetRuleSetCount(h, nullptr, nullptr, &count), 11u);
     EXPECT_TRUE(log.has("not connected (an earlier exchange failed)\n"));
     EXPECT_EQ(tcpRequests(), "requests tcp 1");
     EXPECT_EQ(FW_Exit(h), 0u);
-    // A new handle connects afresh.
     h = connect();
     EXPECT_EQ(FW_GetRuleSetCount(h, nullptr, nullptr, &count), 0u);
     EXPECT_EQ(count, 5u);
