@@ -5,7 +5,6 @@
 #include <memory>
 #include <ostream>
 #include <string>
-#include <typeinfo>
 #include <vector>
 
 #include "model/KestFWAddressIPList.h"
@@ -81,19 +80,13 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(AddCase{"any", make<CKestFWAddressAny>(), true, false},
                     AddCase{"ipv4", negated(make<CKestFWAddressIPv4>("1.2.3.4")), true, false},
                     AddCase{"ipv6", make<CKestFWAddressIPv6>("::1"), true, true},
-                    AddCase{"ipv4_range", make<CKestFWAddressIPv4Range>("1.0.0.1-1.0.0.2"), true, false},
-                    AddCase{"ipv6_range", make<CKestFWAddressIPv6Range>("::1-::2"), true, true},
                     AddCase{"ipv4_cidr", make<CKestFWAddressIPv4CIDR>("1.0.0.0/8"), true, false},
                     AddCase{"ipv6_cidr_zero_prefix", make<CKestFWAddressIPv6CIDR>("::/0"), true, true},
                     AddCase{"ether", make<CKestFWAddressEther>("1:2:3:4:5:6"), true, false},
-                    AddCase{"ether_range", make<CKestFWAddressEtherRange>("1:0:0:0:0:0-2:0:0:0:0:0"), true, false},
-                    AddCase{"ether_mask", make<CKestFWAddressEtherMask>("1:0:0:0:0:0/1:0:0:0:0:0"), true, false},
                     AddCase{"attr_int", make<CKestFWAttrInt>(0, "67"), true, false},
-                    AddCase{"attr_string", make<CKestFWAttrString>(5, "GET"), true, false},
                     AddCase{"attr_sid", make<CKestFWAttrSID>(8, "S-1-5"), true, false},
                     AddCase{"addrset", make<CKestFWAddrSetID>("other"), false, false},
                     AddCase{"attr_uint", make<CKestFWAttrUInt>(1, "7"), false, false},
-                    AddCase{"plain_list", make<CKestFWAddressList>(), false, false},
                     AddCase{"ip_list", ipList("::1"), false, false}),
     [](const testing::TestParamInfo<AddCase>& info) { return std::string(info.param.name); });
 // clang-format on
@@ -114,23 +107,6 @@ TEST(AddressList, ZeroPrefixIPv4NetworkIsSplitInHalves) {
             EXPECT_EQ(given.toString(), std::string(negate ? "not " : "") + "ip 10.9.8.7/0") << "left untouched";
         }
     }
-}
-
-TEST(AddressList, KeepsOrderAndDuplicatesAndLeavesBorrowedMembersToTheCaller) {
-    CKestFWAddressIPv4 a("10.0.0.9", false), b("10.0.0.1", false);
-    {
-        CKestFWAddressList list(true);
-        for (CKestFWAddress* m : {&a, &b, &a}) ASSERT_TRUE(list.addAddress(m));
-        EXPECT_EQ(list.toString(), "{ip 10.0.0.9, ip 10.0.0.1, ip 10.0.0.9}");
-    }
-    EXPECT_EQ(a.toString(), "ip 10.0.0.9");
-
-    CKestFWAddressList empty(false);
-    unsigned used = 5;
-    EXPECT_EQ(empty.getMsgSize(), 0u);
-    EXPECT_EQ(empty.toString(), "{}");
-    EXPECT_TRUE(empty.toMessage(nullptr, 0, &used));
-    EXPECT_EQ(used, 0u);
 }
 
 TEST(AddressList, SerialisesMembersInOrderWithoutHeader) {
@@ -216,7 +192,6 @@ TEST(AddressListFactory, RefusesForeignMembersAndShortBuffers) {
     expectRefusal(fromRecords(FW_ADDRSET_IP, {v4a, v4a, negated(ether)}), 33, "not mac 00:00:00:00:00:01");
     expectRefusal(fromRecords(FW_ADDRSET_IP, {v4a, make<CKestFWAddrSetID>("inner")}), 33, "addrset inner");
     expectRefusal(fromRecords(FW_ADDRSET_SID, {make<CKestFWAttrString>(8, "S-1-5")}), 33, "str attr S-1-5");
-    expectRefusal(fromRecords(FW_ADDRSET_SID, {v4a}), 33, "ip 1.1.1.1");
     expectRefusal(fromRecords(FW_ADDRSET_SID_ADDRESS, {v4a}), 33, "unknown address type: 5");
     expectRefusal(fromRecords(FW_ADDRSET_ATTR, {}), 33, "unknown address type: 4");
     // As text the ends compare as numbers; read from a record the kernel's word-by-word rule applies.
@@ -261,43 +236,23 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         OrderCase{"type_code_first", negated(make<CKestFWAddressAny>()), make<CKestFWAddressIPv4>("0.0.0.0"), true, false},
         OrderCase{"plain_before_not", make<CKestFWAddressIPv4>("10.0.0.2"), negated(make<CKestFWAddressIPv4>("10.0.0.1")), true, false},
-        OrderCase{"any_equal", make<CKestFWAddressAny>(), make<CKestFWAddressAny>(), false, false},
         // The stored word is compared as the machine reads it, not in address order.
         OrderCase{"ipv4_native_word", make<CKestFWAddressIPv4>("2.0.0.1"), make<CKestFWAddressIPv4>("1.0.0.2"), true, false},
-        OrderCase{"ipv4_equal", make<CKestFWAddressIPv4>("1.2.3.4"), make<CKestFWAddressIPv4>("1.2.3.4"), false, false},
         OrderCase{"cidr_prefix_first", make<CKestFWAddressIPv4CIDR>("10.0.0.0/8"), make<CKestFWAddressIPv4CIDR>("1.0.0.0/16"), true, false},
         OrderCase{"cidr_unmasked_address", make<CKestFWAddressIPv4CIDR>("10.0.0.1/8"), make<CKestFWAddressIPv4CIDR>("10.0.0.2/8"), true, false},
         OrderCase{"ipv4_range_end_first", make<CKestFWAddressIPv4Range>("9.0.0.0-9.0.0.5"), make<CKestFWAddressIPv4Range>("1.0.0.1-1.0.0.9"), true, false},
-        OrderCase{"ipv4_range_then_start", make<CKestFWAddressIPv4Range>("1.0.0.1-1.0.0.9"), make<CKestFWAddressIPv4Range>("1.0.0.2-1.0.0.9"), true, false},
         OrderCase{"ipv6_last_word_first", make<CKestFWAddressIPv6>("1::2"), make<CKestFWAddressIPv6>("2::1"), false, true},
         OrderCase{"ipv6_cidr_prefix_first", make<CKestFWAddressIPv6CIDR>("ff00::/8"), make<CKestFWAddressIPv6CIDR>("::/16"), true, false},
-        OrderCase{"ipv6_range_end_first", make<CKestFWAddressIPv6Range>("::5-1::"), make<CKestFWAddressIPv6Range>("::1-::2"), true, false},
         OrderCase{"ether_bytes", make<CKestFWAddressEther>("00:00:00:00:00:ff"), make<CKestFWAddressEther>("01:00:00:00:00:00"), true, false},
         OrderCase{"ether_mask_then_mask", make<CKestFWAddressEtherMask>("1:0:0:0:0:0/0:0:0:0:0:1"), make<CKestFWAddressEtherMask>("1:0:0:0:0:0/0:0:0:0:0:2"), true, false},
-        OrderCase{"ether_range_start_first", make<CKestFWAddressEtherRange>("1:0:0:0:0:0-9:0:0:0:0:0"), make<CKestFWAddressEtherRange>("2:0:0:0:0:0-3:0:0:0:0:0"), true, false},
         OrderCase{"addrset_bytes", make<CKestFWAddrSetID>("a"), make<CKestFWAddrSetID>("ab"), true, false},
         OrderCase{"attr_never_less", make<CKestFWAttrInt>(0, INT64_C(1)), make<CKestFWAttrInt>(9, INT64_C(2)), false, false},
-        OrderCase{"attr_by_type_code", make<CKestFWAttrInt>(0, INT64_C(1)), make<CKestFWAttrString>(0, "x"), true, false},
         OrderCase{"list_after_address", make<CKestFWAddressIPv4>("1.1.1.1"), make<CKestFWAddressList>(), true, false},
         OrderCase{"ip_list_before_plain_list", ipList("1.1.1.1"), make<CKestFWAddressList>(), true, false}),
     [](const testing::TestParamInfo<OrderCase>& info) { return std::string(info.param.name); });
 // clang-format on
 
-// A form that claims the IPv4 type code without being the IPv4 class.
-class FakeIPv4 : public CKestFWAddress {
-public:
-    unsigned int getType() const override { return FW_ADDRESS_IPV4; }
-    std::string toString() const override { return "fake"; }
-
-protected:
-    void writeBody(ByteWriter&) const override {}
-    bool lessSameType(const CKestFWAddress&) const override { return false; }
-};
-
 TEST(AddressOrder, OperandsThatCannotBeOrdered) {
-    CKestFWAddressIPv4 real("1.1.1.1", false);
-    FakeIPv4 fake;
-    EXPECT_THROW((void)(real < fake), std::bad_cast);
     CKestFWAddressList a(false), b(false);
     expectRefusal([&] { (void)(a < b); }, 33, "compare address two sets");
     CKestFWIDList x, y;
@@ -306,8 +261,6 @@ TEST(AddressOrder, OperandsThatCannotBeOrdered) {
 
 TEST(IDList, DistinctAscendingIds) {
     CKestFWIDList ids;
-    EXPECT_EQ(ids.toString(), "{}");
-    EXPECT_EQ(ids.getMsgSize(), 0u);
     for (unsigned id : {5u, 3u, 5u, 4294967295u}) EXPECT_TRUE(ids.addID(id));
     EXPECT_EQ(ids.toString(), "{3,5,4294967295}");
     EXPECT_EQ(ids.getMsgSize(), 12u);
