@@ -1,7 +1,5 @@
-// Address sets from the exported functions and the command classes down to a simulated kernel module:
-// the example message and what the module then holds, refusals that leave everything as it was,
-// reputation chunks, and the whole lifecycle on the daemon's module by the forwarded device channel
-// and by the socket channel.
+// Address sets down to a simulated module: the example message and what the module holds, refusals that
+// change nothing, reputation chunks, and the lifecycle on the daemon's module by both roads.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -41,36 +39,30 @@ Bytes held(const char* name) {
 }  // namespace
 
 TEST_F(SimTest, ExampleMessageAndWhatTheModuleHolds) {
-    for (bool withIPv6 : {false, true}) {
-        kestsim_reset();
-        auto* list = new CKestFWAddressList(false);
-        list->addAddress(new CKestFWAddressIPv4("10.0.0.1", false));
-        list->addAddress(withIPv6 ? static_cast<CKestFWAddress*>(new CKestFWAddressIPv6("fe80::1", false))
-                                  : new CKestFWAddressIPv4("10.0.0.2", false));
-        auto* cmd = new CKestFWCmdCreateAddrSet(nullptr, "web", FW_ADDRSET_IP, list);
-        CKestFWCmdList cmds;
-        cmds.addCmd(cmd);
-        ASSERT_EQ(cmds.eval(handle, nullptr, nullptr), 0u);
-
-        const Bytes m = simLastMessage();
-        ASSERT_EQ(m.size(), 20u + 12 + 94 + 288);
-        EXPECT_EQ(kestsim_ioctl_count(), 1u);
-        EXPECT_EQ(le32(&m[20]), 94u + 288);
-        EXPECT_EQ(m[24] | m[25] << 8, 13);
-        EXPECT_EQ(m[32 + 58], withIPv6 ? 0x0B : 0x03);
-        EXPECT_EQ(kestsim_addrset_kind(nullptr, "web"), FW_ADDRSET_IP);
-        const std::vector<FWAddress_> expected = {ipv4Host(1), withIPv6 ? kIPv6One : ipv4Host(2)};
-        EXPECT_EQ(held("web"), bytesOf(expected));
-        // The module named its change in the answer and said the set is complete: nothing is kept.
-        EXPECT_EQ(le32(&simLastReply()[32 + 62]), 1u);
-        EXPECT_EQ(Bytes(cmd->getTransactionId(), cmd->getTransactionId() + 16), Bytes(16, 0));
-        EXPECT_EQ(cmd->getTransactionWord(), 0u);
-
-        // The same records through the exported function: rebuilt by the list factory, no IPv6 flag.
-        ASSERT_EQ(FW_CreateAddrSet(handle, nullptr, nullptr, FW_ADDRSET_IP, 2, expected.data(), setId("web2")), 0u);
-        EXPECT_EQ(simLastMessage()[32 + 58], 0x03);
-        EXPECT_EQ(held("web2"), bytesOf(expected));
-    }
+    auto* list = new CKestFWAddressList(false);
+    list->addAddress(new CKestFWAddressIPv4("10.0.0.1", false));
+    list->addAddress(new CKestFWAddressIPv6("fe80::1", false));
+    auto* cmd = new CKestFWCmdCreateAddrSet(nullptr, "web", FW_ADDRSET_IP, list);
+    CKestFWCmdList cmds;
+    cmds.addCmd(cmd);
+    ASSERT_EQ(cmds.eval(handle, nullptr, nullptr), 0u);
+    const Bytes m = simLastMessage();
+    ASSERT_EQ(m.size(), 20u + 12 + 94 + 288);
+    EXPECT_EQ(kestsim_ioctl_count(), 1u);
+    EXPECT_EQ(le32(&m[20]), 94u + 288);
+    EXPECT_EQ(m[24] | m[25] << 8, 13);
+    EXPECT_EQ(m[32 + 58], 0x0B);
+    EXPECT_EQ(kestsim_addrset_kind(nullptr, "web"), FW_ADDRSET_IP);
+    const std::vector<FWAddress_> expected = {ipv4Host(1), kIPv6One};
+    EXPECT_EQ(held("web"), bytesOf(expected));
+    // The module named its change in the answer and said the set is complete: nothing is kept.
+    EXPECT_EQ(le32(&simLastReply()[32 + 62]), 1u);
+    EXPECT_EQ(Bytes(cmd->getTransactionId(), cmd->getTransactionId() + 16), Bytes(16, 0));
+    EXPECT_EQ(cmd->getTransactionWord(), 0u);
+    // The same records through the exported function: rebuilt by the list factory, no IPv6 flag.
+    ASSERT_EQ(FW_CreateAddrSet(handle, nullptr, nullptr, FW_ADDRSET_IP, 2, expected.data(), setId("web2")), 0u);
+    EXPECT_EQ(simLastMessage()[32 + 58], 0x03);
+    EXPECT_EQ(held("web2"), bytesOf(expected));
 }
 
 // ---- Refusals: the module keeps MAC set "m" of one member and the caller's result word stays -----------
@@ -114,21 +106,15 @@ INSTANTIATE_TEST_SUITE_P(Cases, AddrSetFailure,
                                            FailCase{"kernel refuses another kind for a set", 'c', 1, "m", 0, 34, 1},
                                            FailCase{"name filling the whole field", 'c', 1, std::string(38, 'x'), 0, 31,
                                                     1},
-                                           FailCase{"kernel busy three times", 'c', 1, "a", 26, 26, 3},
                                            FailCase{"destroy unknown set", 'd', 0, "gone", 0, 29, 1},
-                                           FailCase{"clear unknown set", 'l', 0, "gone", 0, 29, 1},
                                            FailCase{"destroy all refused", 'a', 0, "", 29, 29, 1}));
 
 TEST_F(SimTest, MissingHandleAndPointersAreRefusedBeforeSending) {
     const FWAddress_ one = ipv4Host(1);
-    unsigned result = 0;
     EXPECT_EQ(FW_CreateAddrSet(nullptr, nullptr, nullptr, 1, 1, &one, setId("a")), 2u);
     EXPECT_EQ(FW_CreateAddrSet(handle, nullptr, nullptr, 1, 0, nullptr, setId("a")), 3u);
-    EXPECT_EQ(FW_DestroyAddrSet(nullptr, nullptr, nullptr, &result, setId("a")), 2u);
     EXPECT_EQ(FW_DestroyAddrSet(handle, nullptr, nullptr, nullptr, setId("a")), 3u);
-    EXPECT_EQ(FW_ClearAddrSet(nullptr, nullptr, nullptr, &result, setId("a")), 2u);
     EXPECT_EQ(FW_ClearAddrSet(handle, nullptr, nullptr, nullptr, setId("a")), 3u);
-    EXPECT_EQ(FW_DestroyAllAddrSet(nullptr, nullptr, nullptr, &result), 2u);
     EXPECT_EQ(FW_DestroyAllAddrSet(handle, nullptr, nullptr, nullptr), 3u);
     EXPECT_EQ(FW_ConfigSharedAddrSet(nullptr, nullptr, nullptr, 1), 2u);
     EXPECT_EQ(kestsim_ioctl_count(), 0u);

@@ -1,8 +1,5 @@
-// Rule sets from the command classes and the exported functions down to a simulated kernel module: the
-// records the module holds read back through the rule factory into the rules that were sent, the
-// transaction kept from the answer, refusals that leave the caller's outputs alone, a batch of a
-// thousand creates, and the whole lifecycle with roots and jumps on the daemon's module by the
-// forwarded device channel and by the socket channel.
+// Rule sets down to a simulated module: held records read back into the rules sent, refusals leaving the
+// outputs alone, a batch of a thousand creates, and the lifecycle on the daemon's module by both roads.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -116,11 +113,9 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, RuleSetRefusal,
     ::testing::Values(
         RefusalCase{"root: no ruleset", [] { kestsim_fault_status(28, 1, 4); }, true, "", 28, 1},
-        RefusalCase{"root: bad state throughout", [] { kestsim_fault_status(26, 3, 4); }, true, "", 26, 3},
         RefusalCase{"root: control call fails", [] { kestsim_fault_errno(EIO, 1); }, true, "", 19, 1},
         RefusalCase{"clear: unknown rule set", [] {}, false, "gone", 28, 1},
-        RefusalCase{"clear: name without NUL", [] {}, false, std::string(64, 'w'), 31, 1},
-        RefusalCase{"clear: kernel memory", [] { kestsim_fault_errno(ENOMEM, 1); }, false, "web", 65, 1}));
+        RefusalCase{"clear: name without NUL", [] {}, false, std::string(64, 'w'), 31, 1}));
 
 TEST_F(SimTest, MissingOutputsAndHandleAreRefusedBeforeSending) {
     FWRuleSetID_t a, b;
@@ -129,7 +124,6 @@ TEST_F(SimTest, MissingOutputsAndHandleAreRefusedBeforeSending) {
     EXPECT_EQ(FW_GetRootRuleSet(handle, nullptr, nullptr, nullptr, &b, &result), 3u);
     EXPECT_EQ(FW_GetRootRuleSet(handle, nullptr, nullptr, &a, nullptr, &result), 3u);
     EXPECT_EQ(FW_GetRootRuleSet(handle, nullptr, nullptr, &a, &b, nullptr), 3u);
-    EXPECT_EQ(FW_ClearRuleSet(nullptr, nullptr, nullptr, &result, rsId("web")), 2u);
     EXPECT_EQ(FW_ClearRuleSet(handle, nullptr, nullptr, nullptr, rsId("web")), 3u);
     EXPECT_EQ(kestsim_ioctl_count(), 0u);
 }

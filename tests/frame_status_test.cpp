@@ -26,14 +26,12 @@ TEST(Exceptions, FormattedMessagesAndCodes) {
     unsigned char v6a[16] = {0x20, 0x01, 0x0d, 0xb8}, v6b[16] = {0x20, 0x01};
     v6a[15] = 2;
     const std::vector<std::pair<CKestFWException, std::pair<const char*, FWStatus_t>>> cases = {
-        {CKestFWException(), {"", 5}},
         {CUnsupportedException("n=", -3), {"n=-3", 7}},
         {CInvalidTimeoutException(9u), {"unrecognized timeout id 9", 58}},
         {CInsufficientMsgBufException(12, 4), {"expect 12 byte in message buffer, but only get 4 bytes", 9}},
         {CInvalidIPv4RangeException(v4a, v4b), {"invalid IPv4 range: 10.0.0.9 - 10.0.0.1", 33}},
         {CInvalidIPv6RangeException(v6a, v6b), {"invalid IPv6 range: 2001:db8::2 - 2001::", 33}},
         {CIoctlException("t", ENOMEM), {"t", 65}},
-        {CIoctlException("t", ENOENT), {"t", 19}},
         {CInvalidTCPFlagsException(0x1ff), {"invalid TCP flags: 0x01ff", 40}},
         {CDuplicateProtocolSpecException(127), {"duplicate definition of protocol spec of /tcp/udp port set", 43}},
         {CInvalidContainerNameException("c1", "too long"), {"invalid container name: c1(too long)", 69}},

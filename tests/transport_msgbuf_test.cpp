@@ -1,12 +1,10 @@
-// The message buffer: header stamping, sequence numbers per buffer, command accounting, the checks made
-// before a message is sent, and memory that is not a message of ours.
+// The message buffer: header stamping, per-buffer sequences, command accounting, checks before sending.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <memory>
 #include <ostream>
 
-#include "frame/KestFWException.h"
 #include "support/LogCapture.h"
 #include "support/Wire.h"
 #include "transport/KestFWMsgBuf.h"
@@ -87,7 +85,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ValidateCase{"size zero ignores length", 99, 0, 0, nullptr},
                       ValidateCase{"size differs", 99, 0, 20, "message buffer [20] has a bad size"},
                       ValidateCase{"signature", 3, 't', 16, "message buffer [16] has a bad signature"},
-                      ValidateCase{"major version", 12, 2, 16, "has a bad signature"},
                       ValidateCase{"minor version is not checked", 13, 7, 16, nullptr},
                       ValidateCase{"category", 15, 2, 16, "has a bad signature"},
                       ValidateCase{"type is not checked", 14, 1, 16, nullptr}));
@@ -105,7 +102,6 @@ TEST(MsgBuf, NullForeignAndOversizedBuffersAreRefused) {
     // Sizes the header's length word cannot hold.
     void* buf = reinterpret_cast<void*>(1);
     EXPECT_FALSE(mb.getBuffer(&buf, 0xFFFFFFECu));
-    EXPECT_FALSE(mb.getBuffer(&buf, 0xFFFFFFFFu));
     EXPECT_EQ(buf, reinterpret_cast<void*>(1));
     EXPECT_FALSE(mb.getBuffer(nullptr, 4));
 }
@@ -113,11 +109,5 @@ TEST(MsgBuf, NullForeignAndOversizedBuffersAreRefused) {
 TEST(MsgBufFactory, OnlyTheSimpleKind) {
     std::unique_ptr<CKestFWMsgBuf> mb(CKestFWMsgBufFactory::newMsgBuf(0));
     EXPECT_NE(dynamic_cast<CKestFWSimpleMsgBuf*>(mb.get()), nullptr);
-    try {
-        CKestFWMsgBufFactory::newMsgBuf(1);
-        ADD_FAILURE();
-    } catch (const CKestFWException& e) {
-        EXPECT_EQ(e.retcode(), 3u);
-        EXPECT_STREQ(e.what(), "unknown message buffer type: 1");
-    }
+    expectRaises([] { delete CKestFWMsgBufFactory::newMsgBuf(1); }, 3, "unknown message buffer type: 1");
 }

@@ -3,6 +3,8 @@
 // the library printed.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdint>
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/KestFWException.h"
 #include "kestfw/kestfw.h"
 #include "sim/KestSimControl.h"
 #include "support/WireBytes.h"
@@ -31,6 +34,20 @@ struct Golden {
     }
     Golden& text(size_t off, const std::string& s) { return raw(off, Bytes(s.begin(), s.end())); }
 };
+
+// f must raise the library's exception with this code and, when given, this message.
+template <typename F>
+void expectRaises(F f, FWStatus_t code, const char* message = nullptr) {
+    try {
+        f();
+        ADD_FAILURE() << "nothing raised, expected " << code;
+    } catch (const KestFirewall::CKestFWException& e) {
+        EXPECT_EQ(e.retcode(), code);
+        if (message != nullptr) {
+            EXPECT_STREQ(e.what(), message);
+        }
+    }
+}
 
 inline uint32_t le32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
