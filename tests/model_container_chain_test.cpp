@@ -125,7 +125,6 @@ const BadChain kBadChains[] = {
     {"CountBeyondTheElements", patched(4, 0x03), "failed to create element at index 2"},
     {"ElementLongerThanBuffer", patched(42, 0x13), "failed to create element at index 1"},
     {"ValueRefusedByAttribute", patched(20, 0x12), "failed to create element at index 0"},
-    {"HeaderOnlyWithCount", hexBytes("02000000 01000000 00000000 01000000"), "failed to create element at index 0"},
 };
 
 class ContainerBadChain : public ::testing::TestWithParam<BadChain> {};

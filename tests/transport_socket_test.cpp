@@ -1,10 +1,6 @@
 // The socket channel against the simulator daemon on loopback: round trips with the module's state, the
 // exact bytes on the wire, refused messages, peers that vanish, connections that cannot be made.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -32,19 +28,6 @@ fwlibhandle_* socketHandle(int type, std::string host, std::string port, FWStatu
     fwlibhandle_* out = nullptr;
     *status = FW_Initialize(0x10000, &g_reserved, type, 4, args, &out);
     return out;
-}
-
-// A socket bound to a free loopback port; `port` names it.
-int boundSocket(std::string* port) {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    EXPECT_EQ(getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len), 0);
-    *port = std::to_string(ntohs(a.sin_port));
-    return fd;
 }
 
 // One kestsimd for the whole program; every test starts from a reset module.
@@ -179,15 +162,13 @@ TEST_P(SocketPeerVanishes, TheConnectionIsGoneForGood) {
 INSTANTIATE_TEST_SUITE_P(Cases, SocketPeerVanishes, ::testing::Values(0, 10));
 
 TEST_F(SocketChannel, ConnectionsThatCannotBeMade) {
-    std::string closed;
-    const int bound = boundSocket(&closed);  // bound, never listening: nothing answers there
     const struct {
         int type;
         const char* host;
         std::string service;
         const char* log;
     } cases[] = {{FW_IO_SOCKET_ALT, "127.0.0.1", port(), "error 11: unknown socket type: 1\n"},
-                 {FW_IO_SOCKET, "127.0.0.1", closed, ", in connect: Connection refused (111)\n"},
+                 {FW_IO_SOCKET, "127.0.0.1", "1", ", in connect: Connection refused (111)\n"},
                  {FW_IO_SOCKET, "::1", "80", "SocketError on sd -1, in getaddrinfo: "}};
     for (const auto& c : cases) {
         LogCapture log;
@@ -196,7 +177,6 @@ TEST_F(SocketChannel, ConnectionsThatCannotBeMade) {
         EXPECT_EQ(st, 11u);
         EXPECT_TRUE(log.has(c.log)) << c.log;
     }
-    ::close(bound);
 }
 
 }  // namespace
