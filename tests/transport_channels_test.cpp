@@ -118,24 +118,6 @@ TEST(ChannelArguments, ThatDescribeNoChannelAreRefusedWithItsCode) {
     }
 }
 
-TEST(ChannelArguments, GenericInitArgumentAndContextAreOptional) {
-    for (size_t given : {1, 2, 3}) {
-        g_gen = GenericLog();
-        g_ctxOut = nullptr;
-        std::vector<void*> args = values(generic(), g_initArg, &g_ctxOut);
-        args.resize(given);
-        FWStatus_t st = 0;
-        fwlibhandle_* h = initialize(FW_IO_GENERIC, args, &st);
-        ASSERT_EQ(st, 0u);
-        EXPECT_EQ(g_gen.inits, 1);
-        EXPECT_EQ(g_gen.initArg, given >= 2 ? g_initArg : nullptr);
-        EXPECT_EQ(g_ctxOut, given == 3 ? &g_channelContext : nullptr);
-        EXPECT_EQ(FW_Exit(h), 0u);
-        EXPECT_EQ(g_gen.exits, 1);
-        EXPECT_EQ(g_gen.exitCtx, &g_channelContext);
-    }
-}
-
 TEST(FileChannel, RecordsEachPortAndMessage) {
     TempFile file;
     const std::string& path = file.path;
@@ -210,25 +192,32 @@ TEST(MemoryChannel, CopiesTheMessageOnlyWhenItFits) {
     }
 }
 
+// The request's result decides; the init argument and the context out-pointer are optional.
 TEST(GenericChannel, RequestDecides) {
     const struct {
+        size_t given;  // of: function table, init argument, context out-pointer
         int requestResult, requestErrno;
         uint32_t answer;
         FWStatus_t result;
         const char* log;
-    } cases[] = {{0, 0, 42, 0, ""},
-                 {12, 0, 0, 19, "failed to write message to generic io: cannot load file\n"},
-                 {8, ENOMEM, 0, 65, "failed to write message to generic io: out of memory\n"},
-                 {500, EIO, 0, 19, "failed to write message to generic io: unknown error code: 500\n"}};
+    } cases[] = {{3, 0, 0, 42, 0, ""},
+                 {1, 12, 0, 0, 19, "failed to write message to generic io: cannot load file\n"},
+                 {2, 8, ENOMEM, 0, 65, "failed to write message to generic io: out of memory\n"},
+                 {3, 500, EIO, 0, 19, "failed to write message to generic io: unknown error code: 500\n"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.requestResult);
         g_gen = GenericLog();
         g_gen.requestResult = c.requestResult;
         g_gen.requestErrno = c.requestErrno;
         g_gen.answer = c.answer;
+        g_ctxOut = nullptr;
+        std::vector<void*> args = values(generic(), g_initArg, &g_ctxOut);
+        args.resize(c.given);
         FWStatus_t st = 0;
-        fwlibhandle_* h = initialize(FW_IO_GENERIC, values(generic()), &st);
+        fwlibhandle_* h = initialize(FW_IO_GENERIC, args, &st);
         ASSERT_EQ(st, 0u);
+        EXPECT_EQ(g_gen.initArg, c.given >= 2 ? g_initArg : nullptr);
+        EXPECT_EQ(g_ctxOut, c.given == 3 ? &g_channelContext : nullptr);
         dvs_port_ port = makePort(7, "filter-a", 0);
         int callerCtx = 0;
         LogCapture log;
@@ -241,6 +230,8 @@ TEST(GenericChannel, RequestDecides) {
         EXPECT_EQ(g_gen.requestCtx, &g_channelContext);
         EXPECT_EQ(g_gen.callerCtx, &callerCtx);
         EXPECT_EQ(FW_Exit(h), 0u);
+        EXPECT_EQ(g_gen.exitCtx, &g_channelContext);
+        EXPECT_EQ(g_gen.inits + g_gen.exits, 2);
     }
 }
 
