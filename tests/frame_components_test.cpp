@@ -19,6 +19,7 @@
 #include "kestfw/kestfw.h"
 #include "sim/KestSimControl.h"
 #include "support/LogCapture.h"
+#include "support/SimHandle.h"
 #include "support/TestCommands.h"
 
 using namespace KestFirewall;
@@ -163,33 +164,30 @@ void echoExit(void*) {}
 int echoRequest(void*, void*, unsigned int, void*) { return 0; }
 const FWLibGenericIO_ kEcho = {echoInit, echoExit, echoRequest, nullptr};
 
-fwlibhandle_* handle(int type) {
+fwlibhandle_* echoHandle() {
     int reserved = 0;
     void* args[2] = {const_cast<char*>(KESTFW_IO_GENERIC_IO), const_cast<FWLibGenericIO_*>(&kEcho)};
     fwlibhandle_* h = nullptr;
-    EXPECT_EQ(FW_Initialize(0x10000, &reserved, type, type == FW_IO_GENERIC ? 2 : 0, args, &h), 0u);
+    EXPECT_EQ(FW_Initialize(0x10000, &reserved, FW_IO_GENERIC, 2, args, &h), 0u);
     return h;
 }
 
-class Reports : public ::testing::Test {
+// `handle` is on the device channel to this program's simulated module.
+class Reports : public SimTest {
 protected:
-    void SetUp() override {
-        kestsim_reset();
+    void TearDown() override {
+        FW_SetLibPrettyPrinting(nullptr, nullptr);
         g_printer.lines.clear();
         g_printer.contexts.clear();
         g_printer.overlaps = 0;
-    }
-    void TearDown() override {
-        FW_SetLibPrettyPrinting(nullptr, nullptr);
-        kestsim_reset();
+        SimTest::TearDown();
     }
 };
 
 TEST_F(Reports, ThreadsNeverInterleaveTheirReports) {
     const unsigned kThreads = 8, kQueries = 20, kLines = 6;
     kestsim_seed_ruleset_count(nullptr, 4);
-    fwlibhandle_* generic = handle(FW_IO_GENERIC);
-    fwlibhandle_* device = handle(FW_IO_DEVICE);
+    fwlibhandle_* generic = echoHandle();
     int context = 0;
     FW_SetLibPrettyPrinting(recordLine, &context);
     // Half the threads print six-line reports, the other half the real rule-set count, all at once.
@@ -203,14 +201,13 @@ TEST_F(Reports, ThreadsNeverInterleaveTheirReports) {
                 uint32_t count = 0;
                 ReportCmd cmd(uint8_t(t * kQueries + q), kLines);
                 if (t % 2 == 0 ? kfwExecuteCommand(cmd, generic, nullptr) != 0
-                               : FW_GetRuleSetCount(device, nullptr, nullptr, &count) != 0 || count != 4)
+                               : FW_GetRuleSetCount(handle, nullptr, nullptr, &count) != 0 || count != 4)
                     ++failures;
             }
         });
     go = true;
     for (std::thread& th : threads) th.join();
     EXPECT_EQ(FW_Exit(generic), 0u);
-    EXPECT_EQ(FW_Exit(device), 0u);
     EXPECT_EQ(failures.load(), 0);
     EXPECT_EQ(g_printer.overlaps.load(), 0);
     const std::vector<std::string>& lines = g_printer.lines;
@@ -235,10 +232,9 @@ TEST_F(Reports, ThreadsNeverInterleaveTheirReports) {
 
 TEST_F(Reports, WithoutAPrinterOrBrokenOffTheNextReportStillPrints) {
     kestsim_seed_ruleset_count(nullptr, 2);
-    fwlibhandle_* device = handle(FW_IO_DEVICE);
-    fwlibhandle_* echo = handle(FW_IO_GENERIC);
+    fwlibhandle_* echo = echoHandle();
     uint32_t count = 0;
-    EXPECT_EQ(FW_GetRuleSetCount(device, nullptr, nullptr, &count), 0u);
+    EXPECT_EQ(FW_GetRuleSetCount(handle, nullptr, nullptr, &count), 0u);
     EXPECT_EQ(count, 2u);
     FW_SetLibPrettyPrinting(recordLine, nullptr);
     ReportCmd broken(7, 3, 2);
@@ -248,7 +244,6 @@ TEST_F(Reports, WithoutAPrinterOrBrokenOffTheNextReportStillPrints) {
     EXPECT_EQ(g_printer.lines,
               (std::vector<std::string>{"report 7 line 1 of 3\n", "report 7 line 2 of 3\n", "report 8 line 1 of 1\n"}));
     EXPECT_EQ(FW_Exit(echo), 0u);
-    EXPECT_EQ(FW_Exit(device), 0u);
 }
 
 }  // namespace
