@@ -89,11 +89,10 @@ TEST(Container, NameOfAtMostThirtySevenCharacters) {
         EXPECT_EQ(CKestFWContainerID(id).getName(), name);
     }
     const std::string name(38, 'n');
-    for (int which = 0; which < 3; ++which) {
+    for (int which = 0; which < 2; ++which) {
         try {
             if (which == 0) CKestFWContainer(name, 2);
             if (which == 1) CKestFWContainerID{name};
-            if (which == 2) CKestFWAttrProfile{name};
             FAIL() << which;
         } catch (const CInvalidContainerNameException& e) {
             EXPECT_EQ(e.retcode(), 69u);
