@@ -22,16 +22,14 @@ namespace kestfw_test {
 using Texts = std::vector<std::string>;
 
 // Names are copied as given, up to the whole field and without a NUL when they fill it.
-inline FWRuleSetID_t rsId(const std::string& name) {
-    FWRuleSetID_t id{};
+template <typename Id>
+Id namedId(const std::string& name) {
+    Id id{};
     memcpy(id.name, name.data(), std::min(name.size(), sizeof id.name));
     return id;
 }
-inline FWAddrSetID_t setId(const std::string& name) {
-    FWAddrSetID_t id{};
-    memcpy(id.name, name.data(), std::min(name.size(), sizeof id.name));
-    return id;
-}
+inline FWRuleSetID_t rsId(const std::string& name) { return namedId<FWRuleSetID_t>(name); }
+inline FWAddrSetID_t setId(const std::string& name) { return namedId<FWAddrSetID_t>(name); }
 
 // Rule i: TCP to a port with drop, UDP from a host with accept and log, or an Ethertype with reject.
 inline KestFirewall::CKestFWRule* sampleRule(unsigned i) {
