@@ -177,21 +177,14 @@ TEST_P(CmdListSwitch, EnvironmentChoosesBatchOnce) {
     const size_t sends = GetParam().second;  // for three commands
     EXPECT_EXIT(
         {
-            int code = 0;
-            {
-                if (value != nullptr)
-                    setenv("kestfwlib_exec_batch_cmd", value, 1);
-                else
-                    unsetenv("kestfwlib_exec_batch_cmd");
-                FakeHandle fh({FakeStep{}});
-                Fixture f({4, 4, 4});
-                code |= f.list.eval(&fh.handle, nullptr, nullptr);
-                // A later change of the environment is not seen.
-                setenv("kestfwlib_exec_batch_cmd", sends == 1 ? "false" : "true", 1);
-                code |= f.list.eval(&fh.handle, nullptr, nullptr);
-                if (fh.sends.size() != 2 * sends) code = 2;
-            }
-            std::exit(code);
+            value ? setenv("kestfwlib_exec_batch_cmd", value, 1) : unsetenv("kestfwlib_exec_batch_cmd");
+            FakeHandle fh({FakeStep{}});
+            Fixture f({4, 4, 4});
+            unsigned code = f.list.eval(&fh.handle, nullptr, nullptr);
+            // A later change of the environment is not seen.
+            setenv("kestfwlib_exec_batch_cmd", sends == 1 ? "false" : "true", 1);
+            code |= f.list.eval(&fh.handle, nullptr, nullptr);
+            std::exit(code == 0 && fh.sends.size() == 2 * sends ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
 }
