@@ -1,29 +1,20 @@
 // Policy-based routing: steer the traffic by a key policy; the all-ones policy passes it through.
 #pragma once
 
-#include "model/KestFWRuleAction.h"
+#include "model/KestFWRuleActionKeyPolicy.h"
 
 namespace KestFirewall {
 
-class KESTFW_API CKestFWRuleActionPbr : public CKestFWRuleAction {
+class KESTFW_API CKestFWRuleActionPbr : public CKestFWRuleActionKeyPolicy {
 public:
-    enum : unsigned int { kMaxPolicy = FW_ACTION_KEY_POLICY_SIZE - 1 };
-
     CKestFWRuleActionPbr() = default;
-    // A policy longer than 36 characters is cut to 36.
     explicit CKestFWRuleActionPbr(const char* keyPolicy) { setKeyPolicy(keyPolicy); }
     ~CKestFWRuleActionPbr() override;
 
     FWRuleAction_t getAction() const override { return FW_RULE_ACTION_PBR; }
-    void setKeyPolicy(const char* keyPolicy);
-    const std::string& getKeyPolicy() const { return m_policy; }
 
 protected:
-    void writeOwnFields(ByteWriter& w) const override;
     std::string trailingText() const override;
-
-private:
-    std::string m_policy;
 };
 
 }  // namespace KestFirewall
