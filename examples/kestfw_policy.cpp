@@ -19,7 +19,7 @@
 
 #include "cmd/KestFWCmdCreateRuleSet.h"
 #include "cmd/KestFWCmdSetRootRuleSet.h"
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "model/KestFWRuleActionJumpto.h"
 #include "model/KestFWRuleBuilder.h"
 #include "model/KestFWRuleList.h"

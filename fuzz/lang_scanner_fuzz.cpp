@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "frame/KestFWLog.h"
+#include "base/KestFWLog.h"
 #include "lang/kestfw_parser.hpp"
 #include "lang/kestfw_scanner.hpp"
 

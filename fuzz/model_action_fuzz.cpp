@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "model/KestFWProtocolSpecFactory.h"
 #include "model/KestFWProtocolSpecList.h"
 #include "model/KestFWProtocolSpecL4PortSet.h"

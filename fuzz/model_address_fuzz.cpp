@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "model/KestFWAddrSetID.h"
 #include "model/KestFWAddressEtherMask.h"
 #include "model/KestFWAddressEtherRange.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "kestfw/kestfw_frame.h"
 #include "model/KestFWAttrProfile.h"
 #include "model/KestFWContainer.h"

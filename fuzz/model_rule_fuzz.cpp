@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "kestfw/kestfw_frame.h"
 #include "kestfw/kestfw_rule.h"
 #include "model/KestFWRuleFactory.h"

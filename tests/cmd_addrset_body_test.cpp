@@ -15,7 +15,7 @@
 #include "cmd/KestFWCmdDestroyAddrSet.h"
 #include "cmd/KestFWCmdDestroyAllAddrSet.h"
 #include "cmd/KestFWCmdDestroyIpRepChunk.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWLog.h"
 #include "model/KestFWAddrSetID.h"
 #include "model/KestFWAddressIPv4.h"
 #include "model/KestFWAddressIPv6.h"

@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "cmd/KestFWCmdList.h"
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "support/FakeChannel.h"
 #include "support/LogCapture.h"
 #include "support/TestCommands.h"

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "cmd/KestFWCmdApi.h"
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
-#include "frame/KestFWReport.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
+#include "base/KestFWReport.h"
 #include "kestfw/kestfw.h"
 #include "sim/KestSimControl.h"
 #include "support/LogCapture.h"

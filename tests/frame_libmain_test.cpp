@@ -8,15 +8,15 @@
 #include <utility>
 #include <vector>
 
-#include "frame/KestFWApi.h"
-#include "frame/KestFWException.h"
+#include "base/KestFWApi.h"
+#include "base/KestFWException.h"
 #include "frame/KestFWLibHandle.h"
 #include "kestfw/kestfw.h"
 #include "sim/KestSimControl.h"
 #include "support/LogCapture.h"
 #include "transport/KestFWIOChannelIOCTL.h"
 #include "transport/KestFWIoctl.h"
-#include "transport/Locks.h"
+#include "base/Locks.h"
 
 using namespace KestFirewall;
 using namespace kestfw_test;

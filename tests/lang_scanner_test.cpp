@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/KestFWLog.h"
+#include "base/KestFWLog.h"
 #include "lang/kestfw_parser.hpp"
 #include "lang/kestfw_scanner.hpp"
 #include "support/LogCapture.h"

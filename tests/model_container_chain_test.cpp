@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "model/KestFWAttrProfile.h"
 #include "model/KestFWContainer.h"
 #include "model/KestFWContainerID.h"

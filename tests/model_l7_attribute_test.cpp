@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "model/KestFWL7Attribute.h"
 #include "support/LogCapture.h"
 #include "support/WireBytes.h"

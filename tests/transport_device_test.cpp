@@ -8,7 +8,7 @@
 #include <ostream>
 #include <string>
 
-#include "frame/KestFWLog.h"
+#include "base/KestFWLog.h"
 #include "kestfw/kestfw.h"
 #include "support/LogCapture.h"
 #include "support/TestCommands.h"

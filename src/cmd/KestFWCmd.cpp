@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "frame/KestFWLibHandle.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWLog.h"
 #include "transport/KestFWMsgHdr.h"
 #include "transport/KestFWPort.h"
 

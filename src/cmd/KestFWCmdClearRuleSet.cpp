@@ -2,7 +2,7 @@
 
 #include "cmd/KestFWCmdApi.h"
 #include "cmd/KestFWCmdRuleSetBody.h"
-#include "frame/KestFWApi.h"
+#include "base/KestFWApi.h"
 #include "kestfw/kestfw_ruleset.h"
 
 namespace KestFirewall {

@@ -1,7 +1,7 @@
 #include "cmd/KestFWCmdConfigSharedAddrSet.h"
 
 #include "cmd/KestFWCmdApi.h"
-#include "frame/KestFWApi.h"
+#include "base/KestFWApi.h"
 #include "kestfw/kestfw_addrset.h"
 
 namespace KestFirewall {

@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "cmd/KestFWCmdApi.h"
-#include "frame/KestFWApi.h"
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWApi.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "model/KestFWAddressFactory.h"
 #include "model/KestFWAddressListFactory.h"
 

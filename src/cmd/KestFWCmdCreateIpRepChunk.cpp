@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "cmd/KestFWCmdAddrSetBody.h"
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 
 namespace KestFirewall {
 

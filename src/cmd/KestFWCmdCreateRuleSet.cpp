@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "cmd/KestFWCmdRuleSetBody.h"
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 
 namespace KestFirewall {
 

@@ -4,7 +4,7 @@
 
 #include "cmd/KestFWCmdAddrSetBody.h"
 #include "cmd/KestFWCmdApi.h"
-#include "frame/KestFWApi.h"
+#include "base/KestFWApi.h"
 
 namespace KestFirewall {
 

@@ -2,8 +2,8 @@
 
 #include "cmd/KestFWCmdApi.h"
 #include "cmd/KestFWCmdRuleSetBody.h"
-#include "frame/KestFWApi.h"
-#include "frame/KestFWReport.h"
+#include "base/KestFWApi.h"
+#include "base/KestFWReport.h"
 #include "kestfw/kestfw_ruleset.h"
 
 namespace KestFirewall {

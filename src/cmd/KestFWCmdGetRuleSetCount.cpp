@@ -1,8 +1,8 @@
 #include "cmd/KestFWCmdGetRuleSetCount.h"
 
 #include "cmd/KestFWCmdApi.h"
-#include "frame/KestFWApi.h"
-#include "frame/KestFWReport.h"
+#include "base/KestFWApi.h"
+#include "base/KestFWReport.h"
 #include "kestfw/kestfw_cmd.h"
 
 namespace KestFirewall {

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <ctime>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "frame/KestFWLibConfig.h"
 #include "frame/KestFWLibHandle.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWLog.h"
 #include "transport/KestFWMsgHdr.h"
 
 namespace KestFirewall {

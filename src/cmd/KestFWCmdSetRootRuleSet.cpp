@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "cmd/KestFWCmdRuleSetBody.h"
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "model/KestFWProtocol.h"
 #include "model/KestFWProtocolSpecList.h"
 #include "model/KestFWProtocolSpecStateless.h"

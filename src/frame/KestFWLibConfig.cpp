@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "frame/KestFWLog.h"
-#include "transport/Locks.h"
+#include "base/KestFWLog.h"
+#include "base/Locks.h"
 
 namespace KestFirewall {
 

@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <memory>
 
-#include "frame/KestFWLog.h"
+#include "base/KestFWLog.h"
 #include "transport/KestFWIOChannel.h"
 #include "transport/KestFWMsgBuf.h"
-#include "transport/Locks.h"
+#include "base/Locks.h"
 
 namespace KestFirewall {
 

@@ -2,7 +2,7 @@
 #include <cstring>
 #include <memory>
 
-#include "frame/KestFWApi.h"
+#include "base/KestFWApi.h"
 #include "frame/KestFWLibHandle.h"
 #include "kestfw/kestfw_io.h"
 #include "transport/KestFWIOChannel.h"

@@ -20,7 +20,7 @@ const char* kestfwTokenName(int token);
 }
 
 %code {
-#include "frame/KestFWLog.h"
+#include "base/KestFWLog.h"
 
 int yylex(YYSTYPE* value, YYLTYPE* location, void* scanner);
 fw_lex_extra_* yyget_extra(void* scanner);

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "model/KestFWAddressUtil.h"
 #include "util/ByteIO.h"
 

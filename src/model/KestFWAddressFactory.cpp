@@ -3,8 +3,8 @@
 #include <cstring>
 #include <memory>
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "model/KestFWAddrSetID.h"
 #include "model/KestFWAddressAny.h"
 #include "model/KestFWAddressEther.h"

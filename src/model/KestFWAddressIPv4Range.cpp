@@ -2,7 +2,7 @@
 
 #include <arpa/inet.h>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "model/KestFWAddressUtil.h"
 #include "util/ByteIO.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "kestfw/kestfw_util.h"
 #include "model/KestFWAddressUtil.h"
 #include "util/ByteIO.h"

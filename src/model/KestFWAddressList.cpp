@@ -4,8 +4,8 @@
 #include <cstring>
 #include <memory>
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "model/KestFWAddressFactory.h"
 #include "model/KestFWAddressIPv4CIDR.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "model/KestFWAddressIPList.h"
 #include "model/KestFWAddressMACList.h"
 #include "model/KestFWAddressSIDList.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <new>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "kestfw/kestfw_util.h"
 #include "util/ByteIO.h"
 

@@ -3,8 +3,8 @@
 #include <cinttypes>
 #include <cstring>
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "kestfw/kestfw_util.h"
 #include "model/KestFWAddressUtil.h"
 #include "model/KestFWL7Vocabulary.h"

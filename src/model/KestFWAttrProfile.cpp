@@ -1,6 +1,6 @@
 #include "model/KestFWAttrProfile.h"
 
-#include "frame/KestFWLog.h"
+#include "base/KestFWLog.h"
 #include "model/KestFWAttributeUtils.h"
 
 namespace KestFirewall {

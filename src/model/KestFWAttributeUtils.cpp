@@ -1,6 +1,6 @@
 #include "model/KestFWAttributeUtils.h"
 
-#include "frame/KestFWLog.h"
+#include "base/KestFWLog.h"
 #include "model/KestFWL7Vocabulary.h"
 
 namespace KestFirewall {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "frame/KestFWLog.h"
+#include "base/KestFWLog.h"
 #include "model/KestFWAttrProfile.h"
 #include "model/KestFWContainerID.h"
 #include "model/KestFWL7Attribute.h"

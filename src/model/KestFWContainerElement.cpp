@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "model/KestFWL7Attribute.h"
 #include "util/ByteIO.h"
 

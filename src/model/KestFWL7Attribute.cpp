@@ -4,8 +4,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "model/KestFWAttributeUtils.h"
 #include "model/KestFWL7Vocabulary.h"
 #include "util/ByteIO.h"

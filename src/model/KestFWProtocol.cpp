@@ -2,7 +2,7 @@
 
 #include <netdb.h>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 
 namespace KestFirewall {
 

@@ -1,6 +1,6 @@
 #include "model/KestFWProtocolSpecDSCP.h"
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 
 namespace KestFirewall {
 

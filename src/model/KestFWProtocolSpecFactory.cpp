@@ -1,6 +1,6 @@
 #include "model/KestFWProtocolSpecFactory.h"
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "model/KestFWProtocolSpecICMPType.h"
 #include "model/KestFWProtocolSpecL4Port.h"
 #include "model/KestFWProtocolSpecL4PortRange.h"

@@ -1,6 +1,6 @@
 #include "model/KestFWProtocolSpecL4PortRange.h"
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "kestfw/kestfw_util.h"
 #include "util/ByteIO.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "kestfw/kestfw_util.h"
 #include "util/ByteIO.h"
 

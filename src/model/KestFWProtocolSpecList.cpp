@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "model/KestFWProtocolSpecDSCP.h"
 #include "model/KestFWProtocolSpecFactory.h"
 #include "model/KestFWProtocolSpecL4Port.h"

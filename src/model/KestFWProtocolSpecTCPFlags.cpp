@@ -1,6 +1,6 @@
 #include "model/KestFWProtocolSpecTCPFlags.h"
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "util/ByteIO.h"
 
 namespace KestFirewall {

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "kestfw/kestfw_util.h"
 #include "model/KestFWProtocolSpecStrict.h"
 #include "model/KestFWRuleActionAccept.h"

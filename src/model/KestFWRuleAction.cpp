@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "model/KestFWAddrSetID.h"
 #include "util/ByteIO.h"
 

@@ -1,6 +1,6 @@
 #include "model/KestFWRuleActionDNAT.h"
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "model/KestFWAddressFactory.h"
 #include "util/ByteIO.h"
 

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "model/KestFWRuleActionAccept.h"
 #include "model/KestFWRuleActionClear.h"
 #include "model/KestFWRuleActionCopy.h"

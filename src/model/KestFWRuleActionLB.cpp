@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "util/ByteIO.h"
 
 namespace KestFirewall {

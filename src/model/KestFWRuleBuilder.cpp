@@ -5,8 +5,8 @@
 #include <cstring>
 #include <memory>
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "model/KestFWAddrSetID.h"
 #include "model/KestFWAddressEther.h"
 #include "model/KestFWAddressEtherRange.h"

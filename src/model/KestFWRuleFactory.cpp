@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "frame/KestFWLog.h"
+#include "base/KestFWLog.h"
 #include "model/KestFWRuleBuilder.h"
 
 namespace KestFirewall {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 
 namespace KestFirewall {
 

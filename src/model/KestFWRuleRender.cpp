@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "frame/KestFWApi.h"
-#include "frame/KestFWException.h"
+#include "base/KestFWApi.h"
+#include "base/KestFWException.h"
 #include "kestfw/kestfw_rule.h"
 #include "model/KestFWAddressFactory.h"
 #include "model/KestFWRuleFactory.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "frame/KestFWLog.h"
+#include "base/KestFWLog.h"
 #include "transport/KestFWMsgHdr.h"
 
 namespace KestFirewall {

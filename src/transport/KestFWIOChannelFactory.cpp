@@ -1,6 +1,6 @@
 #include <cstdarg>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "transport/KestFWIOChannel.h"
 #include "transport/KestFWIOChannelFile.h"
 #include "transport/KestFWIOChannelGeneric.h"

@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "transport/KestFWPort.h"
 
 namespace KestFirewall {

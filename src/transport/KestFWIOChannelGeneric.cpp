@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 
 namespace KestFirewall {
 

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "transport/KestFWPort.h"
 #include "util/ByteIO.h"
 

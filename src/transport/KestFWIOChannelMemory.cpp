@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "transport/KestFWPort.h"
 
 namespace KestFirewall {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "transport/KestFWMsgHdr.h"
 #include "transport/SocketException.h"
 #include "transport/SocketFactory.h"

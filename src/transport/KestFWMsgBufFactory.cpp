@@ -1,4 +1,4 @@
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "transport/KestFWMsgBuf.h"
 #include "transport/KestFWSimpleMsgBuf.h"
 

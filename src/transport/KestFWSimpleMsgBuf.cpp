@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "frame/KestFWLog.h"
+#include "base/KestFWLog.h"
 
 namespace KestFirewall {
 

@@ -8,11 +8,11 @@
 #include <cstring>
 #include <memory>
 
-#include "frame/KestFWApi.h"
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWApi.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "kestfw/kestfw_cmd.h"
-#include "transport/Locks.h"
+#include "base/Locks.h"
 
 namespace KestFirewall {
 

@@ -9,10 +9,10 @@
 #include <cstring>
 #include <memory>
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 #include "kestfw/kestfw_cmd.h"
-#include "transport/Locks.h"
+#include "base/Locks.h"
 
 using namespace KestFirewall;
 

@@ -1,6 +1,6 @@
 #include "transport/SocketFactory.h"
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 
 namespace Sockets {
 

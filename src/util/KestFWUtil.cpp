@@ -18,7 +18,7 @@
 #include <map>
 #include <vector>
 
-#include "frame/KestFWLog.h"
+#include "base/KestFWLog.h"
 
 using namespace KestFirewall;
 

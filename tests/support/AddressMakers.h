@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "model/KestFWAddrSetID.h"
 #include "model/KestFWAddress.h"
 #include "model/KestFWAddressAny.h"

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "frame/KestFWLibHandle.h"
 #include "transport/KestFWIOChannel.h"
 #include "transport/KestFWMsgHdr.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 
 namespace kestfw_test {
 

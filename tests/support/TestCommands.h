@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cmd/KestFWCmd.h"
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 
 namespace kestfw_test {
 

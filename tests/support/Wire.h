@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 #include "kestfw/kestfw.h"
 #include "sim/KestSimControl.h"
 #include "support/WireBytes.h"

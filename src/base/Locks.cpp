@@ -1,4 +1,4 @@
-#include "transport/Locks.h"
+#include "base/Locks.h"
 
 #include <cstdio>
 #include <cstring>

@@ -10,8 +10,8 @@
 
 #include <type_traits>
 
-#include "frame/KestFWLog.h"
-#include "transport/Locks.h"
+#include "base/KestFWLog.h"
+#include "base/Locks.h"
 
 extern Locks::Mutex g_kestfw_verbose_mutex;
 extern Locks::Mutex g_kestfw_pretty_printing_mutex;

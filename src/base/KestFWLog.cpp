@@ -1,4 +1,4 @@
-#include "frame/KestFWLog.h"
+#include "base/KestFWLog.h"
 
 #include <syslog.h>
 

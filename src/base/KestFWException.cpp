@@ -1,4 +1,4 @@
-#include "frame/KestFWException.h"
+#include "base/KestFWException.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "frame/KestFWApi.h"
+#include "base/KestFWApi.h"
 
 namespace KestFirewall {
 

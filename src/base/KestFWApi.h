@@ -13,8 +13,8 @@
 // that answer with something other than a status use KFW_API_FRAME() and KFW_API_GUARD directly.
 #pragma once
 
-#include "frame/KestFWException.h"
-#include "frame/KestFWLog.h"
+#include "base/KestFWException.h"
+#include "base/KestFWLog.h"
 
 namespace KestFirewall {
 

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "frame/KestFWLog.h"
-#include "transport/Locks.h"
+#include "base/KestFWLog.h"
+#include "base/Locks.h"
 
 #define KFW_BUILTIN(NAME) {1, 0, NAME}
 
