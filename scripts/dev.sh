@@ -32,13 +32,15 @@ configure_build() {  # dir, extra cmake args...
 case "${1:-}" in
 run)
     install_missing
-    configure_build build -DKESTFW_BENCH=OFF
-    exec scripts/demo.sh build
+    # Only what the demo needs: the library, the simulator and the programs, no test suites.
+    configure_build build-run -DKESTFW_BENCH=OFF -DKESTFW_TESTS=OFF
+    exec scripts/demo.sh build-run
     ;;
 test)
     install_missing
     configure_build build
     (cd build && ctest --output-on-failure -j"$JOBS")
+    scripts/check_install.sh build
     # The fuzz targets need clang with libFuzzer; only they are built there.
     cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKESTFW_FUZZ=ON \
         -DKESTFW_TESTS=OFF -DKESTFW_BENCH=OFF >/dev/null
