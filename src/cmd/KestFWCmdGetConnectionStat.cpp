@@ -82,7 +82,6 @@ void printFlow(const CKestFWReport& report, const uint8_t* rec, unsigned index) 
     localtime_r(&when, &tm);
 
     char src[46] = "", dst[46] = "", alg[40] = "";
-    bool known = true;
     if (family == 2) {
         inet_ntop(AF_INET, rec + kOffSrc, src, sizeof src);
         inet_ntop(AF_INET, rec + kOffDst4, dst, sizeof dst);
@@ -92,10 +91,9 @@ void printFlow(const CKestFWReport& report, const uint8_t* rec, unsigned index) 
         inet_ntop(AF_INET6, rec + kOffDst6, dst, sizeof dst);
         if (proto == 6) algText(rec, kOffAlg6, alg);
     } else {
-        known = false;
+        // The line is still printed, with empty addresses and no gateway text.
         KFW_WARN("unknown address family for %u flow record: %d\n", index, int(family));
     }
-    (void)known;
 
     const int year = tm.tm_year + 1900, month = tm.tm_mon + 1;
     switch (proto) {
