@@ -10,17 +10,17 @@
 
 using KestSim::Engine;
 using KestSim::Flow;
-using KestSim::FlowSpec;
+using KestSim::FlowSeed;
 using namespace kestsim_test;
 
 namespace {
 
 void seed(Engine& e, uint64_t first, uint64_t count) {
     for (uint64_t id = first; id < first + count; ++id) {
-        FlowSpec s;
+        FlowSeed s;
         s.id = id;
         s.src[0] = 10, s.src[3] = uint8_t(id);
-        ASSERT_TRUE(e.seedFlow(nullptr, KestSim::flowFromSpec(s)));
+        ASSERT_TRUE(e.seedFlow(nullptr, KestSim::flowFromSeed(s)));
     }
 }
 

@@ -38,7 +38,7 @@ std::string seedFlow(Engine& engine, const std::vector<std::string>& t, const ui
     const std::string usage =
         "error usage: seed flow <port> <id> <proto> <src> <sport> <dst> <dport> [<state> [<a> <b> <c> <d> [<time>]]]";
     if (t.size() != 9 && t.size() != 10 && t.size() != 14 && t.size() != 15) return usage;
-    FlowSpec s;
+    FlowSeed s;
     s.family = 0;
     uint64_t proto = 0, sport = 0, dport = 0, state = 0, time = 0;
     if (!parseU64(t[3], s.id) || !parseSmall(t[4], 255, proto) || !parseAddress(t[5], s.family, s.src) ||
@@ -53,7 +53,7 @@ std::string seedFlow(Engine& engine, const std::vector<std::string>& t, const ui
     s.dport = uint16_t(dport);
     s.state = uint8_t(state);
     s.time = uint32_t(time);
-    return engine.seedFlow(port, flowFromSpec(s)) ? "ok" : "error flow table full";
+    return engine.seedFlow(port, flowFromSeed(s)) ? "ok" : "error flow table full";
 }
 
 }  // namespace

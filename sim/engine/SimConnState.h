@@ -60,7 +60,7 @@ constexpr size_t kMaxAttrBytes = 1u << 16;
 using ConnKey = std::array<uint8_t, Conn::kKeySize>;
 
 // What a test seeds: the five-tuple, state, counters and the optional ALG information of one flow.
-struct FlowSpec {
+struct FlowSeed {
     uint64_t id = 0;
     uint32_t time = 0;  // seconds since 1970
     uint8_t proto = 6;
@@ -129,7 +129,7 @@ inline Flow flowFromRecord(const uint8_t* rec) {
 
 // A flow from its description. An IPv6 record's ports lie inside its destination address; the address
 // is written last and wins, the key keeps the ports given.
-inline Flow flowFromSpec(const FlowSpec& s) {
+inline Flow flowFromSeed(const FlowSeed& s) {
     std::vector<uint8_t> r(Conn::kRecordSize, 0);
     using namespace ConnBytes;
     const bool v4 = s.family == 2;

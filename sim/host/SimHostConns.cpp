@@ -14,7 +14,7 @@ extern "C" {
 
 int kestsim_seed_flow(const void* port, const kestsim_flow_* flow) {
     if (!flow || (flow->family != 2 && flow->family != 10)) return -1;
-    FlowSpec s;
+    FlowSeed s;
     s.id = flow->id;
     s.time = flow->time;
     s.proto = flow->proto;
@@ -29,7 +29,7 @@ int kestsim_seed_flow(const void* port, const kestsim_flow_* flow) {
     s.algRole = flow->alg_role;
     s.algPort = flow->alg_port;
     s.algRelated = flow->alg_related;
-    return processEngine().seedFlow(portOf(port), flowFromSpec(s)) ? 0 : -1;
+    return processEngine().seedFlow(portOf(port), flowFromSeed(s)) ? 0 : -1;
 }
 
 int kestsim_seed_flow_record(const void* port, const void* record) {
