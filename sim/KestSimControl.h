@@ -132,6 +132,44 @@ KESTSIM_API uint32_t kestsim_iprep_chunk_count(const void* port);
 KESTSIM_API int kestsim_iprep_chunk(const void* port, uint32_t chunk, void* database_id, void* entries,
                                     uint32_t max_entries);
 
+/* ---- Connections ---------------------------------------------------------------------------------
+ * Each filter keeps a table of tracked flows by flow identifier; pages of the flow table come in
+ * identifier order from the requested start on. */
+enum {
+    KESTSIM_FLOW_RECORD_SIZE = 294, /* one flow record as the module reports it */
+    KESTSIM_CONN_KEY_SIZE = 40      /* one connection key */
+};
+/* One flow to seed. Addresses of an IPv4 flow use the first 4 bytes. Ports in host order. */
+typedef struct kestsim_flow_ {
+    uint64_t id;          /* flow identifier, also the state identifier of the flow */
+    uint32_t time;        /* seconds since 1970 */
+    uint8_t proto;        /* IP protocol number */
+    uint8_t family;       /* 2 IPv4, 10 IPv6 */
+    uint8_t src[16];
+    uint8_t dst[16];
+    uint16_t sport;
+    uint16_t dport;
+    uint8_t state;        /* DPI state the module answers for the flow */
+    uint64_t counters[4]; /* A, B, C, D */
+    uint8_t alg_kind;     /* application-level gateway: kind, role, port, related flow */
+    uint8_t alg_role;
+    uint16_t alg_port;
+    uint64_t alg_related;
+} kestsim_flow_;
+/* Adds or replaces the flow with the same identifier; -1 when the table is full. */
+KESTSIM_API int kestsim_seed_flow(const void* port, const kestsim_flow_* flow);
+/* The same from a raw flow record of KESTSIM_FLOW_RECORD_SIZE bytes (identifier at 3, network order). */
+KESTSIM_API int kestsim_seed_flow_record(const void* port, const void* record);
+/* Drops one flow; -1 when there is no such flow. */
+KESTSIM_API int kestsim_drop_flow(const void* port, uint64_t id);
+/* Number of flows the port's filter tracks. */
+KESTSIM_API uint32_t kestsim_flow_count(const void* port);
+/* How often flow `id` was re-evaluated and how many attributes it holds (either may be null); 1 when
+ * its DNS revalidation was reported done, 0 when not, -1 when there is no such flow. */
+KESTSIM_API int kestsim_flow_info(const void* port, uint64_t id, uint32_t* reevaluations, uint32_t* attributes);
+/* The port's failure policy: 0 open, 1 close, -1 never set. */
+KESTSIM_API int kestsim_fail_policy(const void* port);
+
 /* ---- Faults ----------------------------------------------------------------------------------------
  * Scripted faults wait in a queue (at most 256 entries) and are consulted in the order they were
  * added; an entry is used up after `count` uses. `opcode` -1 matches every command. */

@@ -14,5 +14,6 @@
 #include "kestfw_ruleset.h"
 #include "kestfw_addrset.h"
 #include "kestfw_runner.h"
+#include "kestfw_conn.h"
 
 #endif /* KESTFW_H */

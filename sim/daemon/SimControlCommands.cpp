@@ -145,6 +145,11 @@ std::string ControlCommands::run(const std::string& line) {
         return done ? kOk : bad(verb == "declare" ? "too many filters" : "filter was not declared");
     }
 
+    if (isConnRequest(t)) {
+        if (!parsePort(t[2], port)) return bad("bad port");
+        return runConnControl(engine, t, port.data());
+    }
+
     if (verb == "seed" && t.size() >= 3) {
         if (!parsePort(t[2], port)) return bad("bad port");
         if (t[1] == "rulesets" && t.size() == 4) {

@@ -25,6 +25,11 @@
 //   fault reply short|lie|nonul <param> <count> [<opcode>]   ok   replies misbehave
 //   fault drop <count> [<bytes>]             ok      answers break off after <bytes> (default: half)
 //   fault clear                              ok
+//   seed flow <port> <id> <proto> <src> <sport> <dst> <dport> [<state> [<a> <b> <c> <d> [<time>]]]
+//                                            ok      adds or replaces a tracked flow (IPv4 or IPv6)
+//   drop flow <port> <id>                    ok
+//   show flows <port>                        flows <n> [<id>:<re-evaluations>:<attributes> ...]
+//   show failpolicy <port>                   failpolicy open | close | unset
 // Anything refused answers "error <reason>". A <port> is "host" (the host-wide filter, all zero),
 // "hex:" and the 200 hex digits of a 100-byte port record, or "<type>:<index>:<id>" (agent empty).
 // An <opcode> of "any" or -1 matches every command.
@@ -32,6 +37,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "sim/daemon/SimDaemonState.h"
 
@@ -47,6 +53,11 @@ public:
 private:
     DaemonShared& m_shared;
 };
+
+// Connection-table requests ("seed flow", "drop flow", "show flows", "show failpolicy"), for the port
+// already parsed from t[2] (SimControlConns.cpp).
+bool isConnRequest(const std::vector<std::string>& t);
+std::string runConnControl(Engine& engine, const std::vector<std::string>& t, const uint8_t* port);
 
 // Hex digits (lower case) of `n` bytes.
 std::string toHex(const uint8_t* data, size_t n);

@@ -61,6 +61,16 @@ public:
     // The port's loaded reputation chunks by chunk number.
     std::map<uint32_t, IpRepChunk> ipRepChunks(const uint8_t* port) const;
 
+    // Connections (SimEngineConns.cpp). Adds or replaces the flow of the same identifier; false when
+    // the filter's table is full or the filter limit is reached.
+    bool seedFlow(const uint8_t* port, const Flow& flow);
+    // Drops one flow; false when there is no such flow.
+    bool dropFlow(const uint8_t* port, uint64_t id);
+    // Copies of the port's flows in identifier order.
+    std::vector<Flow> flows(const uint8_t* port) const;
+    // The port's failure policy, -1 when never set.
+    int failPolicy(const uint8_t* port) const;
+
     bool addFault(const Fault& f);
     void clearFaults();
     size_t pendingFaults() const;

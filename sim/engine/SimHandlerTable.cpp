@@ -27,6 +27,16 @@ constexpr Entry kHandlers[] = {
     {Opcode::kDestroyAllAddrSet, handleDestroyAllAddrSet},
     {Opcode::kCreateIpRepChunk, handleCreateIpRepChunk},
     {Opcode::kDestroyIpRepChunk, handleDestroyIpRepChunk},
+    {Conn::kGetCount, handleGetConnectionCount},
+    {Conn::kGetStat, handleGetConnectionStat},
+    {Conn::kSetFailPolicy, handleSetFailPolicy},
+    {Conn::kSetByList, handleSetConnectionByList},
+    {Conn::kClearAll, handleClearAllConnection},
+    {Conn::kSetByFilter, handleSetConnectionByFilter},
+    {Conn::kSetAll, handleSetAllConnection},
+    {Conn::kSetAttr, handleSetConnAttr},
+    {Conn::kGetAttrInfo, handleGetConnAttrInfo},
+    {Conn::kGetDPIInfo, handleGetConnectionDPIInfo},
 };
 }  // namespace
 

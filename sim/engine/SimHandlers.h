@@ -51,4 +51,16 @@ uint32_t handleConfigSharedAddrSet(CommandContext& ctx);
 uint32_t handleCreateIpRepChunk(CommandContext& ctx);
 uint32_t handleDestroyIpRepChunk(CommandContext& ctx);
 
+// Connections: the flow table, re-evaluation, fail policy, attributes and DPI state.
+uint32_t handleGetConnectionCount(CommandContext& ctx);
+uint32_t handleGetConnectionStat(CommandContext& ctx);
+uint32_t handleSetFailPolicy(CommandContext& ctx);
+uint32_t handleSetConnectionByList(CommandContext& ctx);
+uint32_t handleClearAllConnection(CommandContext& ctx);
+uint32_t handleSetConnectionByFilter(CommandContext& ctx);
+uint32_t handleSetAllConnection(CommandContext& ctx);
+uint32_t handleSetConnAttr(CommandContext& ctx);
+uint32_t handleGetConnAttrInfo(CommandContext& ctx);
+uint32_t handleGetConnectionDPIInfo(CommandContext& ctx);
+
 }  // namespace KestSim
