@@ -27,6 +27,18 @@ constexpr Entry kHandlers[] = {
     {Opcode::kDestroyAllAddrSet, handleDestroyAllAddrSet},
     {Opcode::kCreateIpRepChunk, handleCreateIpRepChunk},
     {Opcode::kDestroyIpRepChunk, handleDestroyIpRepChunk},
+    {Opcode::kGetRuleSetList, handleGetRuleSetList},
+    {Opcode::kGetRuleCountOfRuleSet, handleGetRuleCountOfRuleSet},
+    {Opcode::kGetRuleSetInfo, handleGetRuleSetInfo},
+    {Opcode::kGetRuleOfRuleSet, handleGetRuleOfRuleSet},
+    {Opcode::kGetStatOfRuleSet, handleGetStatOfRuleSet},
+    {Opcode::kGetAddrSetTypeAndSize, handleGetAddrSetTypeAndSize},
+    {Opcode::kGetAddrSetInfo, handleGetAddrSetInfo},
+    {Opcode::kGetAddressOfAddrSet, handleGetAddressOfAddrSet},
+    {Opcode::kGetAddrSetCount, handleGetAddrSetCount},
+    {Opcode::kGetAddrSetList, handleGetAddrSetList},
+    {Opcode::kGetAddrSetStatList, handleGetAddrSetStatList},
+    {Opcode::kGetSharedAddrSet, handleGetSharedAddrSet},
 };
 }  // namespace
 
