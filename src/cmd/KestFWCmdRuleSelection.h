@@ -70,7 +70,8 @@ struct RuleSelection {
     bool write(const void* body, unsigned int avail, unsigned int size, unsigned int head, unsigned int* written) {
         if (body == nullptr || avail < size) return false;
         ByteWriter w(const_cast<void*>(body), size);
-        w.zeros(head);
+        // The id room too: an array with repeated ids lists fewer ids than its count reserves.
+        w.zeros(head + (ids ? 4 * size_t(count) : 0));
         putRuleSetId(w, 0, id);
         w.putAt<uint32_t>(kOffCount, count);
         if (!ids) w.putAt<uint32_t>(kOffStart, start);
