@@ -255,8 +255,8 @@ struct LieCase {
     kestsim_reply_fault_ fault;
     uint32_t param;
     int opcode;
-    // Asks for two entries into an area of four whose last two must stay untouched; returns what it
-    // says came back and the report line count.
+    // Asks for two entries into an area of four; tells how many came back and whether the last two
+    // stayed untouched.
     std::function<FWStatus_t(fwlibhandle_*, unsigned* returned, bool* untouched)> call;
     FWStatus_t status;
     unsigned returned;
