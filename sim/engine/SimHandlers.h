@@ -51,4 +51,20 @@ uint32_t handleConfigSharedAddrSet(CommandContext& ctx);
 uint32_t handleCreateIpRepChunk(CommandContext& ctx);
 uint32_t handleDestroyIpRepChunk(CommandContext& ctx);
 
+// Containers, name mappings, the DNS profile and the FQDN state.
+uint32_t handleCreateContainer(CommandContext& ctx);
+uint32_t handleGetElementsOfContainer(CommandContext& ctx);
+uint32_t handleAddDomain2IPMapping(CommandContext& ctx);
+uint32_t handleModifyDomainUuidMap(CommandContext& ctx);
+uint32_t handleGetDomainUuidMap(CommandContext& ctx);
+uint32_t handleSetUid2SidMapping(CommandContext& ctx);
+uint32_t handleGetUid2SidMapping(CommandContext& ctx);
+uint32_t handleGetUid2SidMappingSize(CommandContext& ctx);
+uint32_t handleSetDnsConfigProfile(CommandContext& ctx);
+uint32_t handleGetDnsConfigProfile(CommandContext& ctx);
+uint32_t handleDeleteFqdnTree(CommandContext& ctx);
+uint32_t handleGetFqdnCount(CommandContext& ctx);
+uint32_t handleGetFqdnEntries(CommandContext& ctx);
+uint32_t handleGetUuid(CommandContext& ctx);
+
 }  // namespace KestSim

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/engine/SimIdentityState.h"
 #include "sim/engine/SimWire.h"
 
 namespace KestSim {
@@ -69,6 +70,7 @@ struct Filter {
     std::map<std::string, AddrSet> addrSets;  // by name
     bool sharedAddrSets = false;
     std::map<uint32_t, IpRepChunk> ipRepChunks;  // by chunk number
+    IdentityState identity;                      // containers and name mappings
 };
 
 struct Limits {
