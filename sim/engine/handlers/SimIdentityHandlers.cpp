@@ -203,8 +203,10 @@ uint32_t handleAddDomain2IPMapping(CommandContext& ctx) {
     }
     IdentityState* id = changeable(ctx);
     if (!id) return Status::kOutOfMemory;
-    if (addresses.empty()) id->domainAddresses.erase(domain);
-    else id->domainAddresses[domain] = std::move(addresses);
+    if (addresses.empty())
+        id->domainAddresses.erase(domain);
+    else
+        id->domainAddresses[domain] = std::move(addresses);
     return Status::kOk;
 }
 
