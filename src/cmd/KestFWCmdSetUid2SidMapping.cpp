@@ -52,8 +52,7 @@ bool CKestFWCmdSetUid2SidMapping::writeCmdBody(const void* body, unsigned int av
 void CKestFWCmdSetUid2SidMapping::checkCmdReply(const void* body, unsigned int size) {
     ByteReader r(body, size);
     const uint32_t status = r.getAt<uint32_t>(kOffStatus);
-    if (r.ok() && kfwVerboseAtLeast(KFW_COMP_CMD, 2))
-        KFW_DEBUG(KFW_COMP_CMD, 2, "%s : ret value was : %d\n", __func__, static_cast<int>(status));
+    if (r.ok()) KFW_DEBUG(KFW_COMP_CMD, 2, "%s : ret value was : %d\n", __func__, static_cast<int>(status));
 }
 
 }  // namespace KestFirewall
