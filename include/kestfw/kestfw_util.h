@@ -81,6 +81,9 @@ KESTFW_API int linuxsid_str2bin(const char* text, fwattr_sid* out);
 KESTFW_API int sid_bin2str(const fwattr_sid* sid, char* out, unsigned int size);
 KESTFW_API int winsid_bin2str(const fwattr_sid* sid, char* out, unsigned int size);
 KESTFW_API int linuxsid_bin2str(const fwattr_sid* sid, char* out, unsigned int size);
+/* The same conversions as statuses: 0 when sid_str2bin / sid_bin2str succeeded, else 3. */
+KESTFW_API FWStatus_t FW_SIDStringToBinary(const char* text, fwattr_sid* out);
+KESTFW_API FWStatus_t FW_BinaryToSIDString(const fwattr_sid* sid, char* out, unsigned int size);
 /* "a.b.c.d:port": the address in network order, the port in host order. */
 KESTFW_API int fw_str2ipport(const char* text, struct in_addr* address, unsigned short* port);
 
