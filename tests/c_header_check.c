@@ -3,6 +3,14 @@
 #include <stdio.h>
 #include <string.h>
 
+/* The address of every exported function, through the declarations of kestfw.h alone. */
+typedef void (*any_fn)(void);
+#define KFW_FN(name) (any_fn)name,
+static const any_fn kFunctions[] = {
+#include "exported_functions.h"
+};
+#undef KFW_FN
+
 int main(void) {
     dvs_port_ port;
 
@@ -17,6 +25,11 @@ int main(void) {
         fwlibhandle_* h = (fwlibhandle_*)&port;
         if (FW_Initialize(0x10000, NULL, 1, 0, NULL, &h) != 3) return 1;
     }
-    printf("c header ok\n");
+    {
+        size_t i;
+        for (i = 0; i < sizeof kFunctions / sizeof kFunctions[0]; ++i)
+            if (kFunctions[i] == NULL) return 1;
+    }
+    printf("c header ok: %u functions\n", (unsigned)(sizeof kFunctions / sizeof kFunctions[0]));
     return 0;
 }

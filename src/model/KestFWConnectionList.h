@@ -44,9 +44,9 @@ private:
     std::set<FWConnection_*, ByteLess> m_conns;
 };
 
-// The 40 bytes of a connection key at the writer's cursor.
-KESTFW_API void kfwPutConnection(ByteWriter& w, const FWConnection_& conn);
+// The 40 bytes of a connection key at the writer's cursor (library-internal: the writer is not exported).
+void kfwPutConnection(ByteWriter& w, const FWConnection_& conn);
 // The text of a connection key: " from <src>:<sport> to <dst>:<dport>" (addresses as IPv4 text).
-KESTFW_API std::string kfwConnectionToString(const FWConnection_& conn);
+std::string kfwConnectionToString(const FWConnection_& conn);
 
 }  // namespace KestFirewall
