@@ -20,9 +20,10 @@ shim=$libdir/libkestsim_preload.so
 cmake -S "$top/examples/consumer" -B "$work/by-cmake" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 cmake --build "$work/by-cmake" >/dev/null
 LD_LIBRARY_PATH=$libdir LD_PRELOAD=$shim "$work/by-cmake/kestfw_consumer"
+LD_LIBRARY_PATH=$libdir LD_PRELOAD=$shim "$work/by-cmake/kestfw_families"
 
 export PKG_CONFIG_PATH=$libdir/pkgconfig
 # shellcheck disable=SC2046
 cc -o "$work/by-pkgconfig" "$top/examples/consumer/consumer.c" $(pkg-config --cflags --libs kestfw)
 LD_LIBRARY_PATH=$libdir LD_PRELOAD=$shim "$work/by-pkgconfig"
-echo "check_install: installed into a temporary prefix; consumer built by find_package and by pkg-config"
+echo "check_install: installed into a temporary prefix; consumer built by find_package and by pkg-config, every family called"
