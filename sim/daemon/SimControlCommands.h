@@ -25,6 +25,7 @@
 //   fault reply short|lie|nonul <param> <count> [<opcode>]   ok   replies misbehave
 //   fault drop <count> [<bytes>]             ok      answers break off after <bytes> (default: half)
 //   fault clear                              ok
+//   seed kifstat | lb | setting ..., show setting <name>   see SimSettingsControl.h
 // Anything refused answers "error <reason>". A <port> is "host" (the host-wide filter, all zero),
 // "hex:" and the 200 hex digits of a 100-byte port record, or "<type>:<index>:<id>" (agent empty).
 // An <opcode> of "any" or -1 matches every command.

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -60,6 +61,9 @@ public:
     bool sharedAddrSets(const uint8_t* port) const;
     // The port's loaded reputation chunks by chunk number.
     std::map<uint32_t, IpRepChunk> ipRepChunks(const uint8_t* port) const;
+
+    // Runs `fn` on the module's state under the engine's lock (seeding and read-back of settings).
+    void withState(const std::function<void(State&)>& fn);
 
     bool addFault(const Fault& f);
     void clearFaults();

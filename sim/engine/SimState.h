@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/engine/SimSettingsState.h"
 #include "sim/engine/SimWire.h"
 
 namespace KestSim {
@@ -69,6 +70,7 @@ struct Filter {
     std::map<std::string, AddrSet> addrSets;  // by name
     bool sharedAddrSets = false;
     std::map<uint32_t, IpRepChunk> ipRepChunks;  // by chunk number
+    KifSettings kif;
 };
 
 struct Limits {
@@ -111,6 +113,8 @@ public:
     size_t recordBytes() const { return m_recordBytes; }
 
     static uint64_t secondsSinceBoot();
+
+    HostSettings settings;  // global switches, timeouts, flood values, load balancer
 
 private:
     static size_t bytesOf(const RuleSet& rs);

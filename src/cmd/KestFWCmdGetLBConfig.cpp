@@ -175,12 +175,13 @@ void CKestFWCmdGetLBConfig::checkCmdReply(const void* body, unsigned int size) {
     size_t area = kCfgHeader;
     for (uint32_t i = 0; i < n; ++i) {
         ServiceCounts c = countsAt(r, area + kSvcOffCounts);
-        if (!r.ok() || !c.within(m_counts[i]) || c.areaSize() > size - area) {
+        // Areas sit where the request put them, each as large as its asked-for counts made it.
+        if (!r.ok() || !c.within(m_counts[i]) || m_counts[i].areaSize() > size - area) {
             KFW_WARN("LB config: service %u answers more than its size said\n", i);
             throw CInsufficientMsgBufException(m_bodySize, size);
         }
         areas.emplace_back(area, c);
-        area += c.areaSize();
+        area += m_counts[i].areaSize();
     }
 
     CKestFWReport report;

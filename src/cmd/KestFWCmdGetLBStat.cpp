@@ -126,18 +126,20 @@ void CKestFWCmdGetLBStat::checkCmdReply(const void* body, unsigned int size) {
     size_t end = kStatRecord;
     for (uint32_t i = 0; i < n; ++i) {
         StatCounts c = countsAt(r, kStOffServices + i * kStServiceStride);
-        if (!c.within(m_counts[i]) || c.areaSize() > size - end) {
+        // Item areas sit where the request put them, each as large as its asked-for counts made it.
+        if (!c.within(m_counts[i]) || m_counts[i].areaSize() > size - end) {
             KFW_WARN("LB stat: service %u answers more than its size said\n", i);
             throw CInsufficientMsgBufException(m_bodySize, size);
         }
         counts.push_back(c);
-        end += c.areaSize();
+        end += m_counts[i].areaSize();
     }
 
     CKestFWReport report;
     size_t item = kStatRecord;
     for (uint32_t i = 0; i < n; ++i) {
         const size_t entry = kStOffServices + i * kStServiceStride;
+        const size_t areaStart = item;
         std::string uuid = uuidText(r, entry + kStSvcOffUuid);
         report.line("%*sLB-%u: %s\n", 0, "", r.getAt<uint32_t>(entry + kStSvcOffId), uuid.c_str());
         report.line("%*s{\n", 2, "");
@@ -145,6 +147,7 @@ void CKestFWCmdGetLBStat::checkCmdReply(const void* body, unsigned int size) {
         printItems(report, r, item, "pools", counts[i].pools, kStPool, true);
         printItems(report, r, item, "members", counts[i].members, kStPoolMember, false);
         report.line("%*s}\n", 2, "");
+        item = areaStart + m_counts[i].areaSize();
     }
 }
 
