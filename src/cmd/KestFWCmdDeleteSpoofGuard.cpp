@@ -11,8 +11,10 @@ namespace KestFirewall {
 bool CKestFWCmdDeleteSpoofGuard::writeCmdBody(const void* body, unsigned int avail, unsigned int* written,
                                               unsigned int) {
     if (!zeroBody(body, avail, kBodySize, written)) return false;
+    if (m_address == nullptr) return true;
     fw_ether_ mac;
-    if (m_address != nullptr && m_address->getAddress(&mac)) memcpy(writable(body), &mac, sizeof mac);
+    m_address->getAddress(&mac);  // answers the negation, not success
+    memcpy(writable(body), &mac, sizeof mac);
     return true;
 }
 
