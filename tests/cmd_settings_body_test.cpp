@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/KestFWLog.h"
 #include "cmd/KestFWCmdClearKifStat.h"
 #include "cmd/KestFWCmdClearLBStat.h"
 #include "cmd/KestFWCmdConfigICMPErrPktDrop.h"
@@ -37,6 +38,7 @@
 #include "cmd/KestFWCmdSetKifFlags.h"
 #include "cmd/KestFWCmdSetOversubscription.h"
 #include "cmd/KestFWCmdSetTimeout.h"
+#include "support/LogCapture.h"
 #include "support/Wire.h"
 #include "support/WireBytes.h"
 
@@ -435,4 +437,41 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(KifStatReport, ShortReplyPrintsNothing) {
     Bytes b(KESTFW_KIFSTAT_SIZE - 1, 0);
     EXPECT_TRUE(kifReport(b).empty());
+}
+
+// ---- Load-balancer request bodies sized from the size records -----------------------------------------
+
+TEST(LBConfigBody, SizedFromTheCountsWithSelectionAndOptionsCopied) {
+    std::unique_ptr<FWLBConfigSize_> sizes(new FWLBConfigSize_);
+    memset(sizes.get(), 0, sizeof *sizes);
+    sizes->bytes[0] = 2;
+    sizes->bytes[4] = 0x2A;
+    memcpy(&sizes->bytes[8], "uuid-text", 9);
+    sizes->bytes[72] = 0xFF;                     // only bits 0 to 5 travel
+    sizes->bytes[73] = 1, sizes->bytes[77] = 2;  // service 0: one server, two pools
+    sizes->bytes[93 + 16] = 3;                   // service 1: three LSPs applied
+    CKestFWCmdGetLBConfig cmd(nullptr, sizes.get());
+    const unsigned first = 465 + 201 + 2 * 128, second = 465 + 3 * 52;
+    ASSERT_EQ(cmd.getMsgSize(), 485 + first + second);
+    Verbosity cmdLevel(KFW_COMP_CMD, 2);
+    LogCapture log;
+    const Bytes b = bodyOf(cmd);
+    EXPECT_EQ(le32(&b[0]), 485 + first + second);
+    EXPECT_EQ(le32(&b[4]), 2u);
+    EXPECT_EQ(le32(&b[8]), 0x2Au);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[12])), "uuid-text");
+    EXPECT_EQ(b[76], 0x3F);
+    EXPECT_EQ(Bytes(b.begin() + 485 + 428, b.begin() + 485 + 448), hexBytes("01000000 02000000 00*12"));
+    EXPECT_EQ(Bytes(b.begin() + 485 + first + 428, b.begin() + 485 + first + 448), hexBytes("00*16 03000000"));
+    EXPECT_TRUE(log.has("LB config: size 2028 lbs_cnt 2 options: (debug 7 id 42 uuid uuid-text)"));
+    EXPECT_TRUE(log.has("LB config: LB-1: vs 0 pool 0 pm 0 lsp configured 0 lsp applied 3"));
+}
+
+TEST(LBConfigBody, MoreServicesThanTheRecordHoldsAreRefused) {
+    std::unique_ptr<FWLBConfigSize_> sizes(new FWLBConfigSize_);
+    memset(sizes.get(), 0, sizeof *sizes);
+    sizes->bytes[0] = 0xE9, sizes->bytes[1] = 0x03;  // 1001
+    expectRaises([&] { CKestFWCmdGetLBConfig cmd(nullptr, sizes.get()); }, 17);
+    CKestFWCmdGetLBConfig none(nullptr);
+    EXPECT_EQ(none.getMsgSize(), 485u);
 }
