@@ -17,5 +17,6 @@
 #include "kestfw_conn.h"
 #include "kestfw_query.h"
 #include "kestfw_identity.h"
+#include "kestfw_settings.h"
 
 #endif /* KESTFW_H */
