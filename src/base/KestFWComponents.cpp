@@ -6,17 +6,16 @@
 #include "base/KestFWLog.h"
 #include "base/Locks.h"
 
-#define KFW_BUILTIN(NAME) \
-    { 1, 0, NAME }
+#define KFW_BUILTIN(NAME) {1, 0, NAME}
 
 extern "C" {
 
 kestfw_verbose_ g_kestfw_verbose[KESTFW_MAX_COMPONENTS] = {
-    KFW_BUILTIN("misc"),     KFW_BUILTIN("api"),  KFW_BUILTIN("library"),  KFW_BUILTIN("lexer"),
-    KFW_BUILTIN("parser"),   KFW_BUILTIN("io"),   KFW_BUILTIN("msgbuf"),   KFW_BUILTIN("cmd"),
-    KFW_BUILTIN("address"),  KFW_BUILTIN("rule"), KFW_BUILTIN("protocol"), KFW_BUILTIN("util"),
-    KFW_BUILTIN("protobuf"), KFW_BUILTIN("pwix"), KFW_BUILTIN("ipfix"),    KFW_BUILTIN("flow"),
-    KFW_BUILTIN("filter"),   KFW_BUILTIN("trie"), KFW_BUILTIN("cache"),
+    KFW_BUILTIN("misc"),     KFW_BUILTIN("api"),      KFW_BUILTIN("library"), KFW_BUILTIN("lexer"),
+    KFW_BUILTIN("parser"),   KFW_BUILTIN("io"),       KFW_BUILTIN("msgbuf"),  KFW_BUILTIN("cmd"),
+    KFW_BUILTIN("address"),  KFW_BUILTIN("rule"),     KFW_BUILTIN("protocol"), KFW_BUILTIN("util"),
+    KFW_BUILTIN("protobuf"), KFW_BUILTIN("pwix"),     KFW_BUILTIN("ipfix"),   KFW_BUILTIN("flow"),
+    KFW_BUILTIN("filter"),   KFW_BUILTIN("trie"),     KFW_BUILTIN("cache"),
 };
 unsigned int g_kestfw_max_component = KestFirewall::KFW_BUILTIN_COMPONENTS;
 

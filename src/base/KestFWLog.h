@@ -57,18 +57,17 @@ inline bool kfwVerboseAtLeast(unsigned comp, int threshold) {
 
 // Debug line: "kestfw:<component> <file>:<function>():<line> <text>", written when the component's
 // level reaches the threshold. LEVEL is the syslog priority (6 or 7).
-#define KFW_TRACE(LEVEL, COMP, THRESHOLD, FMT, ...)                                                           \
-    do {                                                                                                      \
-        if (::KestFirewall::kfwVerboseAtLeast((COMP), (THRESHOLD)))                                           \
-            ::KestFirewall::Logger((LEVEL), "kestfw:%s %s:%s():%d " FMT, g_kestfw_verbose[(COMP)].name,       \
+#define KFW_TRACE(LEVEL, COMP, THRESHOLD, FMT, ...)                                                         \
+    do {                                                                                                   \
+        if (::KestFirewall::kfwVerboseAtLeast((COMP), (THRESHOLD)))                                        \
+            ::KestFirewall::Logger((LEVEL), "kestfw:%s %s:%s():%d " FMT, g_kestfw_verbose[(COMP)].name,    \
                                    ::KestFirewall::kfwBaseName(__FILE__), __func__, __LINE__, ##__VA_ARGS__); \
     } while (0)
 
-#define KFW_DEBUG(COMP, THRESHOLD, FMT, ...) \
-    KFW_TRACE(::KestFirewall::KFW_LOG_DEBUG, COMP, THRESHOLD, FMT, ##__VA_ARGS__)
+#define KFW_DEBUG(COMP, THRESHOLD, FMT, ...) KFW_TRACE(::KestFirewall::KFW_LOG_DEBUG, COMP, THRESHOLD, FMT, ##__VA_ARGS__)
 
 // Warning or error line: "kestfw: <file>:<function>():<line> <text>", always written.
-#define KFW_LOG(LEVEL, FMT, ...)                                                                                \
+#define KFW_LOG(LEVEL, FMT, ...) \
     ::KestFirewall::Logger((LEVEL), "kestfw: %s:%s():%d " FMT, ::KestFirewall::kfwBaseName(__FILE__), __func__, \
                            __LINE__, ##__VA_ARGS__)
 

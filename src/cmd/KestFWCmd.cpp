@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/KestFWException.h"
-#include "base/KestFWLog.h"
 #include "frame/KestFWLibHandle.h"
+#include "base/KestFWLog.h"
 #include "transport/KestFWMsgHdr.h"
 #include "transport/KestFWPort.h"
 

@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "base/KestFWLog.h"
-#include "base/Locks.h"
 #include "transport/KestFWIOChannel.h"
 #include "transport/KestFWMsgBuf.h"
+#include "base/Locks.h"
 #include "transport/KestFWMsgHdr.h"
 
 namespace KestFirewall {
