@@ -13,5 +13,7 @@
 #include "kestfw_rule.h"
 #include "kestfw_ruleset.h"
 #include "kestfw_addrset.h"
+#include "kestfw_config.h"
+#include "kestfw_lang.h"
 
 #endif /* KESTFW_H */
