@@ -17,10 +17,10 @@ extern "C" {
 enum { KESTSIM_INCLUDE_PARAM_SIZE = 256 };
 
 typedef struct kestsim_include_entry_ {
-    char agent[40];     /* agent name of the control record */
-    uint8_t vnic[16];   /* vNIC UUID bytes */
-    uint8_t index;      /* vNIC index */
-    uint32_t arg3;      /* the two words the library passes on unchanged */
+    char agent[40];   /* agent name of the control record */
+    uint8_t vnic[16]; /* vNIC UUID bytes */
+    uint8_t index;    /* vNIC index */
+    uint32_t arg3;    /* the two words the library passes on unchanged */
     uint32_t pass_on;
     uint32_t param_count;
 } kestsim_include_entry_;

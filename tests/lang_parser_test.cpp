@@ -86,8 +86,9 @@ INSTANTIATE_TEST_SUITE_P(
     Lang, Statements,
     ::testing::Values(
         StatementRow{"create ruleset r1;", 3, "create ruleset r1"},
-        StatementRow{"create ruleset r1 of filter f1 { rule 1 in protocol any from any to any drop; };", 3,
-                     "create ruleset r1 for filter f1 with {\nrule 1 at 0 in protocol any from any to any drop;\n\n}\n"},
+        StatementRow{
+            "create ruleset r1 of filter f1 { rule 1 in protocol any from any to any drop; };", 3,
+            "create ruleset r1 for filter f1 with {\nrule 1 at 0 in protocol any from any to any drop;\n\n}\n"},
         StatementRow{"create ruleset r1 with rule 3 out protocol udp from any to any port 53 pass;", 3,
                      "create ruleset r1 with {\nrule 3 at 0 out protocol udp from any to any port 53 accept;\n\n}\n"},
         StatementRow{"create ruleset r1 jumpto r2 with { rule 1 inout protocol any from any to any punt; };", 3,
@@ -104,10 +105,12 @@ INSTANTIATE_TEST_SUITE_P(
         StatementRow{"clear jumpto of ruleset a;", 61, "clear jumpto of ruleset a"},
         StatementRow{"clear rule of ruleset a;", 6, "clear rule of ruleset a"},
         StatementRow{"describe count of ruleset;", 1, "describe count of ruleset "},
-        StatementRow{"create addrset web with { ip 10.0.0.1, ip 10.0.0.2 };", 13, "create addrset web with {ip 10.0.0.1, ip 10.0.0.2}"},
+        StatementRow{"create addrset web with { ip 10.0.0.1, ip 10.0.0.2 };", 13,
+                     "create addrset web with {ip 10.0.0.1, ip 10.0.0.2}"},
         StatementRow{"create addrset m with { 00:11:22:33:44:55, mac 00:11:22:33:44:66 };", 13,
                      "create addrset m with {mac 00:11:22:33:44:55, mac 00:11:22:33:44:66}"},
-        StatementRow{"create addrset mix { 10.0.0.0/8, 00:11:22:33:44:55 };", 13, "create addrset mix with {ip 10.0.0.0/8, mac 00:11:22:33:44:55}"},
+        StatementRow{"create addrset mix { 10.0.0.0/8, 00:11:22:33:44:55 };", 13,
+                     "create addrset mix with {ip 10.0.0.0/8, mac 00:11:22:33:44:55}"},
         StatementRow{"create addrset e;", 13, "create addrset e with {}"},
         StatementRow{"create APP_ID attrset apps with { \"5\", \"7\" };", 13,
                      "create addrset apps with {int attr 5 APP_UNASSIGNED_5, int attr 7 APP_UNASSIGNED_7}"},
@@ -118,7 +121,6 @@ INSTANTIATE_TEST_SUITE_P(
         StatementRow{"destroy container c;", 14, "destroy addrset c"},
         StatementRow{"enable shared addrset;", 41, "enable shared addrset"},
         StatementRow{"disable shared addrset;", 41, "disable shared addrset"}));
-
 
 // ---- Rule forms --------------------------------------------------------------------------------------
 
@@ -153,13 +155,15 @@ INSTANTIATE_TEST_SUITE_P(
         RuleRow{"rule 1 in ethertype any from 00:11:22:33:44:55 to any drop",
                 "rule 1 at 0 in ethertype any from mac 00:11:22:33:44:55 to any drop;"},
         RuleRow{"rule 1 in ethertype 2054 from mac 00:11:22:33:44:55 to 00:11:22:33:44:00/ff:ff:ff:ff:ff:00 pass",
-                "rule 1 at 0 in ethertype 0x0806 from mac 00:11:22:33:44:55 to mac 00:11:22:33:44:00/ff:ff:ff:ff:ff:00 accept;"},
+                "rule 1 at 0 in ethertype 0x0806 from mac 00:11:22:33:44:55 to mac 00:11:22:33:44:00/ff:ff:ff:ff:ff:00 "
+                "accept;"},
         RuleRow{"rule 1 in not ethertype 2048 from 00:11:22:33:44:00-00:11:22:33:44:ff to any drop",
                 "rule 1 at 0 in not ethertype 0x0800 from mac 00:11:22:33:44:00-00:11:22:33:44:ff to any drop;"},
         RuleRow{"rule 1 in protocol tcp stateless from any to any pass",
                 "rule 1 at 0 in protocol tcp stateless from any to any accept;"},
-        RuleRow{"rule 1 in protocol tcp with { strict, flag {SYN,ACK}, not option \"ab\" } from any to any pass",
-                "rule 1 at 0 in protocol tcp with {strict, flag 0x0012, not tcpoptions 0x6162} from any to any accept;"},
+        RuleRow{
+            "rule 1 in protocol tcp with { strict, flag {SYN,ACK}, not option \"ab\" } from any to any pass",
+            "rule 1 at 0 in protocol tcp with {strict, flag 0x0012, not tcpoptions 0x6162} from any to any accept;"},
         RuleRow{"rule 1 in protocol tcp with { sloppy, dscp \"1f\", not flag 3, } from any to any pass",
                 "rule 1 at 0 in protocol tcp with {sloppy, dscp 31, not flag 0x0003} from any to any accept;"},
         RuleRow{"rule 1 in protocol icmp with { not typecode 3-1, } from any to any pass",
@@ -178,14 +182,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "rule 1 at 0 in protocol any from not ip 10.0.0.1 to not ip 10.0.0.0/24 drop;"},
         RuleRow{"rule 1 in ethertype any from not mac 00:11:22:33:44:55 to not 00:11:22:33:44:56 drop",
                 "rule 1 at 0 in ethertype any from not mac 00:11:22:33:44:55 to not mac 00:11:22:33:44:56 drop;"},
-        RuleRow{"rule 1 in protocol any from any to any reject",
-                "rule 1 at 0 in protocol any from any to any reject;"},
-        RuleRow{"rule 1 in protocol any from any to any clear",
-                "rule 1 at 0 in protocol any from any to any clear;"},
-        RuleRow{"rule 1 in protocol any from any to any copy",
-                "rule 1 at 0 in protocol any from any to any copy;"},
-        RuleRow{"rule 1 in protocol any from any to any divert",
-                "rule 1 at 0 in protocol any from any to any divert;"},
+        RuleRow{"rule 1 in protocol any from any to any reject", "rule 1 at 0 in protocol any from any to any reject;"},
+        RuleRow{"rule 1 in protocol any from any to any clear", "rule 1 at 0 in protocol any from any to any clear;"},
+        RuleRow{"rule 1 in protocol any from any to any copy", "rule 1 at 0 in protocol any from any to any copy;"},
+        RuleRow{"rule 1 in protocol any from any to any divert", "rule 1 at 0 in protocol any from any to any divert;"},
         RuleRow{"rule 1 in protocol any from any to any idp_detect",
                 "rule 1 at 0 in protocol any from any to any idp_detect;"},
         RuleRow{"rule 1 in protocol any from any to any idp_protect",
@@ -234,8 +234,9 @@ INSTANTIATE_TEST_SUITE_P(
                 "rule 1 at 0 in protocol tcp from any to any lb  lbtype L4 lbidletimeout 30 lboptions o;"},
         RuleRow{"rule 1 in protocol tcp from any to any lb lbtype l4 lbclosetimeout 5 lboptions \"o\"",
                 "rule 1 at 0 in protocol tcp from any to any lb  lbtype L4 lbclosetimeout 5 lboptions o;"},
-        RuleRow{"rule 1 in protocol tcp from any to any lb lbtype l7 lbidletimeout 3 lbclosetimeout 4 lboptions \"o\"",
-                "rule 1 at 0 in protocol tcp from any to any lb  lbtype L7 lbidletimeout 3 lbclosetimeout 4 lboptions o;"},
+        RuleRow{
+            "rule 1 in protocol tcp from any to any lb lbtype l7 lbidletimeout 3 lbclosetimeout 4 lboptions \"o\"",
+            "rule 1 at 0 in protocol tcp from any to any lb  lbtype L7 lbidletimeout 3 lbclosetimeout 4 lboptions o;"},
         RuleRow{"rule 1 in protocol tcp from any to any pass with log",
                 "rule 1 at 0 in protocol tcp from any to any accept with log;"},
         RuleRow{"rule 1 in protocol tcp from any to any pass with {log, rtt} as ftp",
@@ -244,10 +245,13 @@ INSTANTIATE_TEST_SUITE_P(
                 "rule 1 at 0 in protocol tcp from any to any accept with {copy,noflow,lbrule};"},
         RuleRow{"rule 1 in protocol tcp from any to any pass as tftp",
                 "rule 1 at 0 in protocol tcp from any to any accept as tftp;"},
-        RuleRow{"rule 1 in protocol tcp from any to any extsrcprofile e attrprofile a idsprofile {1, 2} "
-                "tbrprofile t pass tag web categoryid 3 bucketid 4 extsrcip not x excludesrcip y excludedstip z "
-                "malsrc 1 maldst 1",
-                "rule 1 at 0 in protocol tcp from any with malicious excluding addrset y to any with malicious excluding addrset z with extended src e with ext_src_ip not addrset x with attribute profile a with time attribute profile t with ids profile 01000000-0000-0000-0200-000000000000 in pre_filter accept tag 'web' active;"},
+        RuleRow{
+            "rule 1 in protocol tcp from any to any extsrcprofile e attrprofile a idsprofile {1, 2} "
+            "tbrprofile t pass tag web categoryid 3 bucketid 4 extsrcip not x excludesrcip y excludedstip z "
+            "malsrc 1 maldst 1",
+            "rule 1 at 0 in protocol tcp from any with malicious excluding addrset y to any with malicious excluding "
+            "addrset z with extended src e with ext_src_ip not addrset x with attribute profile a with time attribute "
+            "profile t with ids profile 01000000-0000-0000-0200-000000000000 in pre_filter accept tag 'web' active;"},
         RuleRow{"rule 1 in protocol tcp from any to any with attribute profile a pass",
                 "rule 1 at 0 in protocol tcp from any to any with attribute profile a accept;"},
         RuleRow{"rule 1 in protocol tcp from any to any pass extsrcip x",
@@ -286,17 +290,15 @@ INSTANTIATE_TEST_SUITE_P(
     Lang, Refusals,
     ::testing::Values(
         RefusalRow{"create ruleset " + k64 + ";", 32, "ruleset name (" + k64 + ") is too long"},
-        RefusalRow{"set root ruleset " + k61 + ";", 32,
-                   "root ruleset name (" + k61 + ") is too long"},
+        RefusalRow{"set root ruleset " + k61 + ";", 32, "root ruleset name (" + k61 + ") is too long"},
         RefusalRow{"destroy addrset " + k38 + ";", 32, "addrset name (" + k38 + ") is too long"},
-        RefusalRow{"clear root ruleset of filter " + k64 + ";", 62,
-                   "filter name is too long (" + k64 + ")"},
+        RefusalRow{"clear root ruleset of filter " + k64 + ";", 62, "filter name is too long (" + k64 + ")"},
         RefusalRow{"clear root ruleset of vif nope;", 63, "invalid vif uuid (nope)"},
         RefusalRow{"clear root ruleset of vnic nope;", 47, "invalid vnic uuid (nope)"},
         RefusalRow{"clear root ruleset of dvsport nope;", 47, "invalid vnic uuid (nope)"},
         RefusalRow{"clear root ruleset of dvswitch nope port 1;", 54, "invalid switch id (nope)"},
-        RefusalRow{"clear root ruleset of dvswitch \"00 11 22 33 44 55 66 77-88 99 aa bb cc dd ee ff\" port 16777216;", 17,
-                   "switch port number overflows"},
+        RefusalRow{"clear root ruleset of dvswitch \"00 11 22 33 44 55 66 77-88 99 aa bb cc dd ee ff\" port 16777216;",
+                   17, "switch port number overflows"},
         RefusalRow{kRule + "1 in protocol 300 from any to any drop;", 17, "ip protocol value overflows"},
         RefusalRow{kRule + "1 in protocol udpx from any to any drop;", 52, "unknown protocol (udpx)"},
         RefusalRow{kRule + "1 in ethertype 70000 from any to any drop;", 17, "ether type value overflows"},

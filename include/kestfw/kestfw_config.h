@@ -18,8 +18,7 @@ KESTFW_API FWStatus_t FW_LoadConfigString(const char* text, fwlibhandle_** newHa
 /* The same from a file opened for reading: 12 when it cannot be opened. */
 KESTFW_API FWStatus_t FW_LoadConfigFile(const char* path, fwlibhandle_** newHandle, void** configHandle);
 /* The same from an open stream; `name` names it in error lines. `configHandle` is set to null first. */
-KESTFW_API FWStatus_t FW_LoadConfigFile2(FILE* file, const char* name, fwlibhandle_** newHandle,
-                                         void** configHandle);
+KESTFW_API FWStatus_t FW_LoadConfigFile2(FILE* file, const char* name, fwlibhandle_** newHandle, void** configHandle);
 /* Sends the loaded commands in text order on `handle` (a null port keeps each command's own port). */
 KESTFW_API FWStatus_t FW_EvaluateConfigFile(fwlibhandle_* handle, void* configHandle, dvs_port_* port, void* ctx);
 KESTFW_API FWStatus_t FW_FreeConfigFile(void* configHandle);
@@ -28,8 +27,8 @@ KESTFW_API FWStatus_t FW_FreeConfigFile(void* configHandle);
  * then asks for the VM of world `worldId` to be revalidated when worldId is not 0. `params` is the
  * filter parameter block: agent name (40 bytes), u32 count at 40, u32 at 44 passed on unchanged,
  * parameters of 260 bytes from offset 52, each starting with a NUL-terminated text. */
-KESTFW_API FWStatus_t FW_AddRemoveFilter(const void* params, unsigned int worldId, unsigned int arg3,
-                                         const char* vnic, unsigned int add);
+KESTFW_API FWStatus_t FW_AddRemoveFilter(const void* params, unsigned int worldId, unsigned int arg3, const char* vnic,
+                                         unsigned int add);
 
 /* Where the last failed parse of the calling thread stopped, for "input:line:column: message"
  * reports. Columns count from 1; lastColumn is the last character of the offending token (equal to

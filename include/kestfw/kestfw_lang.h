@@ -22,8 +22,8 @@ class CKestFWCmdList;
 class CKestFWCmdConfig;
 }  // namespace KestFirewall
 
-KESTFW_API int yyparse(FWStatus_t* status, void* scanner, const char* inputName,
-                       KestFirewall::CKestFWCmdList** cmdList, KestFirewall::CKestFWCmdConfig** config);
+KESTFW_API int yyparse(FWStatus_t* status, void* scanner, const char* inputName, KestFirewall::CKestFWCmdList** cmdList,
+                       KestFirewall::CKestFWCmdConfig** config);
 KESTFW_API int yylex(YYSTYPE* value, YYLTYPE* location, void* scanner);
 KESTFW_API int yylex_init(void** scanner);
 KESTFW_API int yylex_init_extra(fw_lex_extra_* extra, void** scanner);

@@ -29,8 +29,12 @@ std::string CKestFWCmdConfig::toString() const {
     std::string out = "config ";
     char where[INET_ADDRSTRLEN + 8] = "";
     switch (m_type) {
-        case FW_IO_DEVICE: out += "device " + m_device; break;
-        case FW_IO_FILE: out += "file " + m_file; break;
+        case FW_IO_DEVICE:
+            out += "device " + m_device;
+            break;
+        case FW_IO_FILE:
+            out += "file " + m_file;
+            break;
         default: {
             char dotted[INET_ADDRSTRLEN] = "";
             inet_ntop(AF_INET, &m_address, dotted, sizeof dotted);

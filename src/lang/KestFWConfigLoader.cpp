@@ -29,8 +29,8 @@ namespace KestFirewall {
 namespace {
 
 // One parse over a string (`text`) or a stream (`file`); the outputs are set only on success.
-FWStatus_t loadConfig(const KfwApiSite& site, const char* text, FILE* file, const char* name,
-                      fwlibhandle_** newHandle, void** configHandle) {
+FWStatus_t loadConfig(const KfwApiSite& site, const char* text, FILE* file, const char* name, fwlibhandle_** newHandle,
+                      void** configHandle) {
     const bool fromFile = file != nullptr;
     fw_lex_extra_ extra;
     memset(&extra, 0, sizeof extra);
@@ -76,11 +76,13 @@ FWStatus_t loadConfig(const KfwApiSite& site, const char* text, FILE* file, cons
         throw;
     }
     if (result != 0) {
-        KFW_DEBUG(KFW_COMP_API, 1, "%s\n", fromFile ? "failed to parse config file." : "failed to parse config string.");
+        KFW_DEBUG(KFW_COMP_API, 1, "%s\n",
+                  fromFile ? "failed to parse config file." : "failed to parse config string.");
         return status != 0 ? status : 16;
     }
     if (config != nullptr) {
-        KFW_DEBUG(KFW_COMP_API, 1, "%s\n", fromFile ? "loading new IO channel from config file." : "loading new IO channel.");
+        KFW_DEBUG(KFW_COMP_API, 1, "%s\n",
+                  fromFile ? "loading new IO channel from config file." : "loading new IO channel.");
         fwlibhandle_* handle = nullptr;
         FWStatus_t loaded = config->eval(&handle);
         KFW_DEBUG(KFW_COMP_API, 1, "delete cmd list/config\n");
@@ -112,7 +114,8 @@ using namespace KestFirewall;
 FWStatus_t FW_LoadConfigString(const char* text, fwlibhandle_** newHandle, void** configHandle) {
     KFW_API_ENTER();
     KFW_API_REQUIRE(text != nullptr && newHandle != nullptr && configHandle != nullptr);
-    KFW_API_RUN([&]() -> FWStatus_t { return loadConfig(kfwApiSite_, text, nullptr, nullptr, newHandle, configHandle); });
+    KFW_API_RUN(
+        [&]() -> FWStatus_t { return loadConfig(kfwApiSite_, text, nullptr, nullptr, newHandle, configHandle); });
 }
 
 FWStatus_t FW_LoadConfigFile2(FILE* file, const char* name, fwlibhandle_** newHandle, void** configHandle) {

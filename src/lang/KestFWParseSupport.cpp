@@ -29,8 +29,8 @@
 #include "util/KestFWUtil.h"
 
 extern "C" {
-dvs_port_ g_kestfw_default_dvsport = {{0}, {'o', 'r', 'b', 'a', 'n', 'e', '-', 'w', 'y', 'b', '-', 'k', 'e', 's', 't'},
-                                      {0, 0, 0}, 0};
+dvs_port_ g_kestfw_default_dvsport = {
+    {0}, {'o', 'r', 'b', 'a', 'n', 'e', '-', 'w', 'y', 'b', '-', 'k', 'e', 's', 't'}, {0, 0, 0}, 0};
 }
 
 namespace KestFirewall {
@@ -235,11 +235,13 @@ bool splitRange(const CKestFWAddress& address, CKestFWAddressList* list, bool* i
     *isRange = true;
     if (auto* v4 = dynamic_cast<const CKestFWAddressIPv4Range*>(&address)) {
         in_addr first, last;
-        return v4->getAddress(&first, &last) && ipv4range2cidr(first, last, &s, addV4Block) == 1;
+        v4->getAddress(&first, &last);  // answers the range's negation, not success
+        return ipv4range2cidr(first, last, &s, addV4Block) == 1;
     }
     if (auto* v6 = dynamic_cast<const CKestFWAddressIPv6Range*>(&address)) {
         in6_addr first, last;
-        return v6->getAddress(&first, &last) && ipv6range2cidr(first, last, &s, addV6Block) == 1;
+        v6->getAddress(&first, &last);
+        return ipv6range2cidr(first, last, &s, addV6Block) == 1;
     }
     *isRange = false;
     return false;
@@ -276,11 +278,16 @@ CKestFWAddress* kfwAttributeValue(const char* text) {
     // integers, identifiers with text as strings, SIDs as SID texts.
     switch (key->valueType) {
         case 0:
-        case 2: return new CKestFWAttr<FW_ATTR_VAL_INT>(type, text);
-        case 1: return new CKestFWAttr<FW_ATTR_VAL_UINT>(type, text);
-        case 3: return new CKestFWAttr<FW_ATTR_VAL_STRING>(type, text);
-        case 4: return new CKestFWAttr<FW_ATTR_VAL_SID>(type, text);
-        default: kfwParseFail(16, "attribute type %u has no set values", unsigned(type));
+        case 2:
+            return new CKestFWAttr<FW_ATTR_VAL_INT>(type, text);
+        case 1:
+            return new CKestFWAttr<FW_ATTR_VAL_UINT>(type, text);
+        case 3:
+            return new CKestFWAttr<FW_ATTR_VAL_STRING>(type, text);
+        case 4:
+            return new CKestFWAttr<FW_ATTR_VAL_SID>(type, text);
+        default:
+            kfwParseFail(16, "attribute type %u has no set values", unsigned(type));
     }
 }
 

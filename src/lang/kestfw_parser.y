@@ -131,6 +131,7 @@ fw_lex_extra_* yyget_extra(void* scanner);
 int yyget_lineno(void* scanner);
 int yyget_column(void* scanner);
 int yyget_leng(void* scanner);
+void kfwLexStartColumns(void* scanner);
 void yyerror(YYLTYPE* location, FWStatus_t* status, void* scanner, const char* inputName,
              KestFirewall::CKestFWCmdList** cmdList, KestFirewall::CKestFWCmdConfig** config, const char* message);
 
@@ -1133,6 +1134,7 @@ int yyparse(FWStatus_t* status, void* scanner, const char* inputName, KestFirewa
             KestFirewall::CKestFWCmdConfig** config) {
     CKestFWParseState::beginParse();
     CKestFWParseState::pending() = nullptr;
+    if (scanner != nullptr) kfwLexStartColumns(scanner);
     int result = kfwParseStack(status, scanner, inputName, cmdList, config);
     if (CKestFWParseState::pending()) {
         /* The stack is unwound and the list it held is gone; the exception carries the status. */
