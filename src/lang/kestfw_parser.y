@@ -433,7 +433,8 @@ static CKestFWProtocolSpecL4PortSet* kfwNegatedPortSet(CKestFWProtocolSpecL4Port
 %token <uint64Value> HEX          "hex"
 %token <numRange>    RANGE        "range"
 %token               COMMENT      "comment"
-%token '-'
+/* Punctuation the grammar has no use for yet keeps its display name. */
+%token '-' '.' '[' ']' ':'
 
 %type <cmdList>     Rule_Cmd_List
 %type <cmd>         Rule_Command Command Cmd_RuleSet Cmd_AddrSet Cmd_Config
