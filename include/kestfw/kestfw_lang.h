@@ -12,10 +12,16 @@
 
 #include "kestfw_types.h"
 
+/* The scanner's error record (260 bytes), zero-filled by whoever starts a parse. The first lexical
+ * error stores its status and text here and ends the token stream. */
+typedef struct fw_lex_extra_ {
+    FWStatus_t status;
+    char message[256];
+} fw_lex_extra_;
+
 #ifdef __cplusplus
 union YYSTYPE;
 struct YYLTYPE;
-struct fw_lex_extra_;
 struct yy_buffer_state;
 namespace KestFirewall {
 class CKestFWCmdList;
