@@ -172,6 +172,12 @@ static std::unique_ptr<T> take(T*& slot) {
     return owned;
 }
 
+/* The command list once the whole text has been reduced to it. */
+static CKestFWCmdList*& kfwFinishedList() {
+    static thread_local CKestFWCmdList* list = nullptr;
+    return list;
+}
+
 /* Replaces the parser's pending configuration command. */
 static void kfwSetConfig(CKestFWCmdConfig** config, CKestFWCmdConfig* next) {
     delete *config;
@@ -472,9 +478,11 @@ static CKestFWProtocolSpecL4PortSet* kfwNegatedPortSet(CKestFWProtocolSpecL4Port
 Firewall
     : Rule_Cmd_List
         {
+            /* The list leaves the stack here; until the end of input is accepted it is kept aside so
+             * that an error after the last statement still frees it. */
+            kfwFinishedList() = $1;
             fw_lex_extra_* extra = yyget_extra(scanner);
             if (extra != nullptr && extra->status != 0) {
-                delete $1;
                 yyerror(&yylloc, status, scanner, inputName, cmdList, config, extra->message);
                 YYABORT;
             }
@@ -1136,7 +1144,11 @@ int yyparse(FWStatus_t* status, void* scanner, const char* inputName, KestFirewa
     CKestFWParseState::beginParse();
     CKestFWParseState::pending() = nullptr;
     if (scanner != nullptr) kfwLexStartColumns(scanner);
+    kfwFinishedList() = nullptr;
     int result = kfwParseStack(status, scanner, inputName, cmdList, config);
+    CKestFWCmdList* finished = kfwFinishedList();
+    kfwFinishedList() = nullptr;
+    if (result != 0) delete finished;
     if (CKestFWParseState::pending()) {
         /* The stack is unwound and the list it held is gone; the exception carries the status. */
         std::exception_ptr raised = CKestFWParseState::pending();
