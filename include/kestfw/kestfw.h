@@ -13,5 +13,6 @@
 #include "kestfw_rule.h"
 #include "kestfw_ruleset.h"
 #include "kestfw_addrset.h"
+#include "kestfw_writer.h"
 
 #endif /* KESTFW_H */
