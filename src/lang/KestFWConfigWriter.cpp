@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <vector>
 
 #include "base/KestFWException.h"
@@ -60,6 +61,7 @@
 #include "model/KestFWRuleActionMacRewrite.h"
 #include "model/KestFWRuleActionSNAT.h"
 #include "model/KestFWRuleFactory.h"
+#include "model/KestFWRuleLayout.h"
 #include "transport/KestFWPort.h"
 
 namespace KestFirewall {
@@ -76,145 +78,24 @@ constexpr FWAddrSetType_t kMixedSet = 0;
 
 // Every keyword of the scanner: a name spelled like one must be quoted to stay a name.
 const std::set<std::string>& keywords() {
-    static const std::set<std::string> words = {"create",
-                                                "add",
-                                                "delete",
-                                                "replace",
-                                                "describe",
-                                                "destroy",
-                                                "enable",
-                                                "shared",
-                                                "disable",
-                                                "set",
-                                                "reorder",
-                                                "clear",
-                                                "ruleset",
-                                                "address",
-                                                "addrset",
-                                                "attribute",
-                                                "attrset",
-                                                "rule",
-                                                "dvswitch",
-                                                "port",
-                                                "root",
-                                                "default",
-                                                "agent",
-                                                "dvsport",
-                                                "inet",
-                                                "inet6",
-                                                "ip",
-                                                "mac",
-                                                "vnic",
-                                                "filter",
-                                                "vif",
-                                                "size",
-                                                "info",
-                                                "stat",
-                                                "revision",
-                                                "checksum",
-                                                "at",
-                                                "inout",
-                                                "in",
-                                                "out",
-                                                "of",
-                                                "to",
-                                                "as",
-                                                "with",
-                                                "keypolicy",
-                                                "and",
-                                                "into",
-                                                "from",
-                                                "all",
-                                                "pass",
-                                                "encrypt",
-                                                "accept",
-                                                "drop",
-                                                "deny",
-                                                "reject",
-                                                "jumpto",
-                                                "punt",
-                                                "pbr",
-                                                "snat",
-                                                "dnat",
-                                                "idp_detect",
-                                                "idp_protect",
-                                                "dne",
-                                                "lb",
-                                                "poolopt",
-                                                "lbtype",
-                                                "lbidletimeout",
-                                                "lbclosetimeout",
-                                                "lboptions",
-                                                "random",
-                                                "round-robin",
-                                                "l4",
-                                                "l7",
-                                                "tcp-conn-balance",
-                                                "stateless",
-                                                "dscp",
-                                                "rtt",
-                                                "log",
-                                                "noflow",
-                                                "lbrule",
-                                                "tag",
-                                                "divert",
-                                                "macrewrite",
-                                                "copy",
-                                                "ethertype",
-                                                "protocol",
-                                                "flag",
-                                                "flags",
-                                                "SYN",
-                                                "FIN",
-                                                "RST",
-                                                "PSH",
-                                                "ACK",
-                                                "URG",
-                                                "ECE",
-                                                "CWR",
-                                                "NS",
-                                                "option",
-                                                "options",
-                                                "icmptype",
-                                                "typecode",
-                                                "list",
-                                                "connection",
-                                                "connections",
-                                                "exportver",
-                                                "count",
-                                                "spoofguard",
-                                                "kif",
-                                                "config",
-                                                "device",
-                                                "socket",
-                                                "save",
-                                                "file",
-                                                "ghsock",
-                                                "debug",
-                                                "strict",
-                                                "sloppy",
-                                                "timeout",
-                                                "extsrcprofile",
-                                                "extsrcip",
-                                                "excludesrcip",
-                                                "excludedstip",
-                                                "malsrc",
-                                                "maldst",
-                                                "profile",
-                                                "attrprofile",
-                                                "tbrprofile",
-                                                "idsprofile",
-                                                "container",
-                                                "uuid",
-                                                "mapped",
-                                                "goto_filter",
-                                                "connattr",
-                                                "domain2ip",
-                                                "domain",
-                                                "domainuuidmap",
-                                                "uid2sidmap",
-                                                "categoryid",
-                                                "bucketid"};
+    static const char* const kWords =
+        "create add delete replace describe destroy enable shared disable set reorder clear ruleset address "
+        "addrset attribute attrset rule dvswitch port root default agent dvsport inet inet6 ip mac vnic "
+        "filter vif size info stat revision checksum at inout in out of to as with keypolicy and into from "
+        "all pass encrypt accept drop deny reject jumpto punt pbr snat dnat idp_detect idp_protect dne lb "
+        "poolopt lbtype lbidletimeout lbclosetimeout lboptions random round-robin l4 l7 tcp-conn-balance "
+        "stateless dscp rtt log noflow lbrule tag divert macrewrite copy ethertype protocol flag flags SYN "
+        "FIN RST PSH ACK URG ECE CWR NS option options icmptype typecode list connection connections "
+        "exportver count spoofguard kif config device socket save file ghsock debug strict sloppy timeout "
+        "extsrcprofile extsrcip excludesrcip excludedstip malsrc maldst profile attrprofile tbrprofile "
+        "idsprofile container uuid mapped goto_filter connattr domain2ip domain domainuuidmap uid2sidmap "
+        "categoryid bucketid";
+    static const std::set<std::string> words = [] {
+        std::set<std::string> all;
+        std::istringstream in(kWords);
+        for (std::string w; in >> w;) all.insert(w);
+        return all;
+    }();
     return words;
 }
 
@@ -861,6 +742,29 @@ std::string CKestFWConfigWriter::commandList(const CKestFWCmdList& list) {
 
 using namespace KestFirewall;
 
+namespace {
+
+// The text can only give back what the rule object holds: a record field that the object dropped
+// (a tenant context, spare bytes) would come back different, so such a record is refused. The flag
+// byte and the profile bits that the kernel keeps for itself are not the text's business.
+void checkRecordCarried(const FWRule_& given, CKestFWRule& rebuilt) {
+    uint8_t mine[FW_RULE_RECORD_SIZE] = {};
+    unsigned int used = 0;
+    rebuilt.toMessage(mine, sizeof mine, &used);
+    const auto* theirs = reinterpret_cast<const uint8_t*>(&given);
+    const uint32_t kernelProfileBits = FW_RULE_PROFILE_NONE | FW_RULE_PROFILE_L7_COPY | FW_RULE_PROFILE_L7_SAMPLEABLE;
+    for (size_t i = 0; i < FW_RULE_RECORD_SIZE; ++i) {
+        if (i == RuleLayout::kOffFlags) continue;
+        uint8_t ignore = 0;
+        if (i >= RuleLayout::kOffProfileFlags && i < RuleLayout::kOffProfileFlags + 4)
+            ignore = static_cast<uint8_t>(kernelProfileBits >> (8 * (i - RuleLayout::kOffProfileFlags)));
+        if ((mine[i] ^ theirs[i]) & ~ignore)
+            refuse(kestfwFormat("rule record byte %zu (0x%02x where the rule gives 0x%02x)", i, theirs[i], mine[i]));
+    }
+}
+
+}  // namespace
+
 extern "C" {
 
 FWStatus_t FW_WriteRuleText(const FWRule_* rule, char* out, unsigned int outSize) {
@@ -871,6 +775,7 @@ FWStatus_t FW_WriteRuleText(const FWRule_* rule, char* out, unsigned int outSize
     KFW_API_RUN([&]() -> FWStatus_t {
         std::unique_ptr<CKestFWRule> r(CKestFWRuleFactory::newFromMsgBuf(rule));
         if (!r) throw CUnsupportedException("rule record does not describe a rule");
+        checkRecordCarried(*rule, *r);
         const std::string text = CKestFWConfigWriter::rule(*r) + ";";
         if (text.size() + 1 > outSize)
             throw CKestFWException(kestfwFormat("rule text needs %zu bytes, %u given", text.size() + 1, outSize), 8);

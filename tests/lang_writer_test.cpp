@@ -1,0 +1,667 @@
+// The configuration writer: rules (from objects and through their records), commands with their port
+// clauses and members, names as tokens, what it refuses, and the two exported functions.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/KestFWException.h"
+#include "cmd/KestFWCmdClearAddrSet.h"
+#include "cmd/KestFWCmdClearRootRuleSet.h"
+#include "cmd/KestFWCmdClearRuleSet.h"
+#include "cmd/KestFWCmdClearRuleSetJump.h"
+#include "cmd/KestFWCmdConfigSharedAddrSet.h"
+#include "cmd/KestFWCmdCreateAddrSet.h"
+#include "cmd/KestFWCmdCreateRuleSet.h"
+#include "cmd/KestFWCmdDestroyAddrSet.h"
+#include "cmd/KestFWCmdDestroyAllAddrSet.h"
+#include "cmd/KestFWCmdDestroyAllRuleSet.h"
+#include "cmd/KestFWCmdDestroyRuleSet.h"
+#include "cmd/KestFWCmdGetRootRuleSet.h"
+#include "cmd/KestFWCmdGetRuleSetCount.h"
+#include "cmd/KestFWCmdGetRuleSetJump.h"
+#include "cmd/KestFWCmdList.h"
+#include "cmd/KestFWCmdSetRootRuleSet.h"
+#include "cmd/KestFWCmdSetRuleSetJump.h"
+#include "kestfw/kestfw.h"
+#include "lang/KestFWConfigWriter.h"
+#include "model/KestFWAddrSetID.h"
+#include "model/KestFWAddressEther.h"
+#include "model/KestFWAddressEtherMask.h"
+#include "model/KestFWAddressEtherRange.h"
+#include "model/KestFWAddressIPv4.h"
+#include "model/KestFWAddressIPv4CIDR.h"
+#include "model/KestFWAddressIPv4Range.h"
+#include "model/KestFWAddressIPv6.h"
+#include "model/KestFWAddressList.h"
+#include "model/KestFWContainerID.h"
+#include "model/KestFWProtocolSpecDSCP.h"
+#include "model/KestFWProtocolSpecTCPOptions.h"
+#include "model/KestFWRuleActionDNAT.h"
+#include "model/KestFWRuleActionEncrypt.h"
+#include "model/KestFWRuleActionJumpto.h"
+#include "model/KestFWRuleActionLB.h"
+#include "model/KestFWRuleActionMacRewrite.h"
+#include "model/KestFWRuleActionSNAT.h"
+#include "model/KestFWRuleList.h"
+#include "support/RuleBuild.h"
+
+using namespace KestFirewall;
+using namespace kestfw_test;
+
+namespace {
+
+const char kUuid[] = "01234567-89ab-cdef-0123-456789abcdef";
+
+// The port a fresh parse gives a command written without a port clause.
+dvs_port_ defaultPort() {
+    dvs_port_ p{};
+    strcpy(p.agent, CKestFWConfigWriter::kDefaultAgent);
+    return p;
+}
+
+dvs_port_ filterPort(const char* name) {
+    dvs_port_ p{};
+    strcpy(p.id, name);
+    p.type = DVS_PORT_TYPE_FILTER;
+    return p;
+}
+
+dvs_port_ spacedPort(unsigned type, unsigned index) {
+    dvs_port_ p = defaultPort();
+    strcpy(p.id, "01 23 45 67 89 ab cd ef-01 23 45 67 89 ab cd ef");
+    p.index[0] = index & 0xff;
+    p.index[1] = (index >> 8) & 0xff;
+    p.index[2] = (index >> 16) & 0xff;
+    p.type = static_cast<uint8_t>(type);
+    return p;
+}
+
+FWRuleSetID_t rsId(const std::string& name) {
+    FWRuleSetID_t id{};
+    strncpy(id.name, name.c_str(), sizeof id.name - 1);
+    return id;
+}
+
+FWAddrSetID_t asId(const char* name) {
+    FWAddrSetID_t id{};
+    strncpy(id.name, name, sizeof id.name - 1);
+    return id;
+}
+
+in_addr v4(const char* text) {
+    in_addr a{};
+    inet_pton(AF_INET, text, &a);
+    return a;
+}
+
+fw_ether_ mac(uint8_t last) { return fw_ether_{{0x00, 0x11, 0x22, 0x33, 0x44, last}}; }
+
+// The status a refusal or any other core failure carries; 0 when the call went through.
+FWStatus_t statusOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const CKestFWException& e) {
+        return e.retcode();
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Rules: the text written from the built rule and from its record read back must agree.
+
+struct RuleCase {
+    const char* name;
+    RuleFill fill;
+    std::string text = "";
+};
+
+std::ostream& operator<<(std::ostream& os, const RuleCase& c) { return os << c.name; }
+
+std::vector<RuleCase> ruleCases() {
+    return {
+        {"PortsSetsAndTag",
+         [](CKestFWRuleBuilder& b) {
+             b.setId(10);
+             b.setPosition(3);
+             b.setDirection(FW_RULE_DIR_IN);
+             b.setType(true);
+             b.setProtocol(6, false);
+             b.setSource("web");
+             b.setDest(ip4("10.0.0.0"), 24);
+             b.setSourcePort(1024, 65535, false);
+             b.addDestPort(80);
+             b.addDestPort(443);
+             b.addDestPort(1000, 2000);
+             b.setAction(FW_RULE_ACTION_ACCEPT, "");
+             b.setEnableLog();
+             b.setTag("web-in");
+         },
+         "rule 10 at 3 in protocol " + proto(6) +
+             " from addrset web port 1024-65535 to ip 10.0.0.0/24 port {1000-2000, 80, 443} pass with log tag "
+             "web-in"},
+        {"EthertypeAndMac",
+         [](CKestFWRuleBuilder& b) {
+             const unsigned char m[6] = {0x00, 0x11, 0x22, 0x33, 0x44, 0x05};
+             b.setId(20);
+             b.setPosition(-1);
+             b.setDirection(FW_RULE_DIR_OUT);
+             b.setType(false);
+             b.setProtocol(0x0806, false);
+             b.setSource(m);
+             b.setAction(FW_RULE_ACTION_DROP, "");
+         },
+         "rule 20 at -1 out ethertype 0x0806 from mac 00:11:22:33:44:05 to any drop"},
+        {"NegationsAndConnectionSpecs",
+         [](CKestFWRuleBuilder& b) {
+             b.setId(1);
+             b.setType(true);
+             b.setProtocol(6, false);
+             b.setStrict();
+             b.addTCPFlags(18, true);
+             b.setSource(ip4("192.168.1.1"), 32);
+             b.negateSource();
+             b.setDest("bad");
+             b.negateDest();
+             b.setDestPort(22, true);
+             b.setAction(FW_RULE_ACTION_REJECT, "");
+         },
+         "rule 1 inout protocol " + proto(6) +
+             " with {strict, not flag {SYN, ACK}} from not ip 192.168.1.1 to not addrset bad not port 22 reject"},
+        {"IcmpTypeCodeWithFamily",
+         [](CKestFWRuleBuilder& b) {
+             b.setId(2);
+             b.setInetAF(false);
+             b.setType(true);
+             b.setProtocol(1, false);
+             b.addICMPTypeCode(3, 4, true);
+             b.setAction(FW_RULE_ACTION_DROP, "");
+         },
+         "rule 2 inout inet protocol " + proto(1) + " not typecode 3-4 from any to any drop"},
+        {"Ipv6Network",
+         [](CKestFWRuleBuilder& b) {
+             const unsigned int net[4] = {htonl(0x20010db8), 0, 0, 0};
+             b.setId(3);
+             b.setType(true);
+             b.setProtocol(17, true);
+             b.setDest(net, 64);
+             b.setAction(FW_RULE_ACTION_PUNT, "");
+         },
+         "rule 3 inout not protocol " + proto(17) + " from any to ip 2001:db8::/64 punt"},
+        {"SourceNatToHost",
+         [](CKestFWRuleBuilder& b) {
+             b.setId(4);
+             b.setDirection(FW_RULE_DIR_OUT);
+             b.setType(true);
+             b.setProtocol(6, false);
+             b.setAction(new CKestFWRuleActionSNAT(new CKestFWAddressIPv4(v4("10.1.1.1"), false)));
+         },
+         "rule 4 out protocol " + proto(6) + " from any to any snat ip 10.1.1.1"},
+        {"DestNatPoolWithPersistence",
+         [](CKestFWRuleBuilder& b) {
+             b.setId(5);
+             b.setDirection(FW_RULE_DIR_IN);
+             b.setType(true);
+             b.setProtocol(6, false);
+             b.setAction(new CKestFWRuleActionDNAT(new CKestFWAddrSetID("pool", false), FW_RULE_POOLOPT_ROUND_ROBIN,
+                                                   8000, 8010, 30));
+         },
+         "rule 5 in protocol " + proto(6) + " from any to any dnat addrset pool port 8000-8010 poolopt round-robin 30"},
+        {"DestNatHostPort",
+         [](CKestFWRuleBuilder& b) {
+             b.setId(6);
+             b.setDirection(FW_RULE_DIR_IN);
+             b.setType(true);
+             b.setProtocol(6, false);
+             b.setAction(new CKestFWRuleActionDNAT(new CKestFWAddressIPv4(v4("10.2.2.2"), false), FW_RULE_POOLOPT_NONE,
+                                                   8080, 0));
+         },
+         "rule 6 in protocol " + proto(6) + " from any to any dnat ip 10.2.2.2 port 8080"},
+        {"LoadBalancerQuotedOptions",
+         [](CKestFWRuleBuilder& b) {
+             b.setId(7);
+             b.setType(true);
+             b.setProtocol(6, false);
+             b.setAction(FW_LB_TYPE_L7, 30, 0, "x=1");
+         },
+         "rule 7 inout protocol " + proto(6) + " from any to any lb lbtype l7 lbidletimeout 30 lboptions \"x=1\""},
+        {"FlagsAndHelper",
+         [](CKestFWRuleBuilder& b) {
+             b.setId(8);
+             b.setType(true);
+             b.setProtocol(6, false);
+             b.setAction(FW_RULE_ACTION_ACCEPT, "");
+             b.setEnableLog();
+             b.setDisableFlowRecord();
+             b.setEnableLBRule();
+             b.setALG(FW_DYNAPP_FTP, false);
+         },
+         "rule 8 inout protocol " + proto(6) + " from any to any pass with {log, noflow, lbrule} as ftp"},
+        {"ProfilesAndTrailingClauses",
+         [](CKestFWRuleBuilder& b) {
+             FWuuid_ ids{};
+             ids.bytes[0] = 1;
+             ids.bytes[8] = 2;
+             b.setId(9);
+             b.setType(true);
+             b.setProtocol(6, false);
+             b.setExtendedSource(new CKestFWContainerID("ext"));
+             b.setAttributeProfile(new CKestFWContainerID("ap"));
+             b.setIDSProfile(ids);
+             b.setTimeAttributeProfile(new CKestFWContainerID("tp"));
+             b.setAction(FW_RULE_ACTION_ACCEPT, "");
+             b.setCategoryId(3);
+             b.setBucketId(4);
+             b.setExtSrcIP("ext-ips");
+             b.negateExtSrcIP();
+             b.setExcludeSrc("xs");
+             b.setExcludeDest("xd");
+             b.setIpReputationSrc(true);
+             b.setIpReputationDst(true);
+         },
+         "rule 9 inout protocol " + proto(6) +
+             " from any to any extsrcprofile ext attrprofile ap idsprofile {1, 2} tbrprofile tp pass categoryid 3"
+             " bucketid 4 extsrcip not ext-ips excludesrcip xs excludedstip xd malsrc 1 maldst 1"},
+        {"KeyPolicyNeedsQuotes",
+         [](CKestFWRuleBuilder& b) {
+             b.setId(11);
+             b.setType(true);
+             b.setProtocol(50, false);
+             b.setAction(FW_RULE_ACTION_ENCRYPT, kUuid);
+         },
+         "rule 11 inout protocol " + proto(50) + " from any to any encrypt keypolicy \"" + kUuid + "\""},
+        {"JumpToKeywordNamedSet",
+         [](CKestFWRuleBuilder& b) {
+             b.setId(12);
+             b.setType(true);
+             b.setAction(new CKestFWRuleActionJumpto("rule"));
+         },
+         "rule 12 inout protocol any from any to any jumpto \"rule\""},
+        {"MacRewritePadsBytes",
+         [](CKestFWRuleBuilder& b) {
+             b.setId(13);
+             b.setType(false);
+             b.setAction(new CKestFWRuleActionMacRewrite(mac(0x0a)));
+         },
+         "rule 13 inout ethertype any from any to any macrewrite 00:11:22:33:44:0a"},
+    };
+}
+
+class RuleText : public ::testing::TestWithParam<RuleCase> {};
+
+TEST_P(RuleText, ObjectAndRecordWriteTheSameText) {
+    std::unique_ptr<CKestFWRule> rule = built(GetParam().fill);
+    ASSERT_TRUE(rule);
+    EXPECT_EQ(CKestFWConfigWriter::rule(*rule), GetParam().text);
+
+    std::vector<uint8_t> rec = serialise(*rule);
+    std::vector<char> out(4096, 'x');
+    ASSERT_EQ(FW_WriteRuleText(asRule(rec), out.data(), static_cast<unsigned>(out.size())), 0u);
+    EXPECT_EQ(std::string(out.data()), GetParam().text + ";");
+}
+
+INSTANTIATE_TEST_SUITE_P(Writer, RuleText, ::testing::ValuesIn(ruleCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Rules the language cannot express: each is refused with 7 rather than written differently.
+std::vector<RuleCase> refusedRules() {
+    auto tcp = [](CKestFWRuleBuilder& b) {
+        b.setId(1);
+        b.setType(true);
+        b.setProtocol(6, false);
+    };
+    return {
+        {"SourceRangeBecomesASetWhenParsed",
+         [=](CKestFWRuleBuilder& b) {
+             tcp(b);
+             b.setSource(new CKestFWAddressIPv4Range(v4("10.0.0.1"), v4("10.0.0.6"), false));
+             b.setAction(FW_RULE_ACTION_ACCEPT, "");
+         }},
+        {"SnatRangeTarget",
+         [=](CKestFWRuleBuilder& b) {
+             tcp(b);
+             b.setDirection(FW_RULE_DIR_OUT);
+             b.setAction(new CKestFWRuleActionSNAT(new CKestFWAddressIPv4Range(v4("1.1.1.1"), v4("1.1.1.9"), false)));
+         }},
+        {"DnatPoolOptionOnHost",
+         [=](CKestFWRuleBuilder& b) {
+             tcp(b);
+             b.setAction(
+                 new CKestFWRuleActionDNAT(new CKestFWAddressIPv4(v4("1.1.1.1"), false), FW_RULE_POOLOPT_RANDOM, 0));
+         }},
+        {"DnatSourceHashPool",
+         [=](CKestFWRuleBuilder& b) {
+             tcp(b);
+             b.setAction(new CKestFWRuleActionDNAT(new CKestFWAddrSetID("p", false), FW_RULE_POOLOPT_SOURCE_HASH, 0));
+         }},
+        {"ThirdLoadBalancerType",
+         [=](CKestFWRuleBuilder& b) {
+             tcp(b);
+             b.setAction(FW_LB_TYPE_L7_ALT, 0, 0, nullptr);
+         }},
+        {"KeyPolicyNotAUuid",
+         [=](CKestFWRuleBuilder& b) {
+             tcp(b);
+             b.setAction(new CKestFWRuleActionEncrypt("policy-7"));
+         }},
+        {"HelperFlagsOtherThanDefault",
+         [=](CKestFWRuleBuilder& b) {
+             tcp(b);
+             b.setAction(FW_RULE_ACTION_ACCEPT, "");
+             b.setALG(FW_DYNAPP_SUNRPC, true);
+         }},
+        {"ExtendedSourceAsAddress",
+         [=](CKestFWRuleBuilder& b) {
+             tcp(b);
+             b.setExtSrcIP(ip4("10.0.0.1"), 32);
+             b.setAction(FW_RULE_ACTION_ACCEPT, "");
+         }},
+        {"NegatedExclusion",
+         [=](CKestFWRuleBuilder& b) {
+             tcp(b);
+             b.setExcludeSrc(new CKestFWAddrSetID("x", true));
+             b.setAction(FW_RULE_ACTION_ACCEPT, "");
+         }},
+        {"OverSubscription",
+         [=](CKestFWRuleBuilder& b) {
+             tcp(b);
+             b.setOversubscription(1);
+             b.setAction(FW_RULE_ACTION_ACCEPT, "");
+         }},
+        {"OptionsWithBothQuotes",
+         [=](CKestFWRuleBuilder& b) {
+             const unsigned char opt[] = {'"', '\''};
+             tcp(b);
+             b.addProtocolSpec(new CKestFWProtocolSpecTCPOptions(0, opt, 2, false));
+             b.setAction(FW_RULE_ACTION_ACCEPT, "");
+         }},
+    };
+}
+
+class RuleRefusal : public ::testing::TestWithParam<RuleCase> {};
+
+TEST_P(RuleRefusal, IsNotSupported) {
+    std::unique_ptr<CKestFWRule> rule = built(GetParam().fill);
+    ASSERT_TRUE(rule);
+    EXPECT_EQ(statusOf([&] { CKestFWConfigWriter::rule(*rule); }), 7u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Writer, RuleRefusal, ::testing::ValuesIn(refusedRules()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RuleRefusalExtras, TenantContextAndTheCFunctionLeaveNoPartialText) {
+    std::unique_ptr<CKestFWRule> rule = built([](CKestFWRuleBuilder& b) {
+        b.setId(1);
+        b.setType(true);
+        b.setAction(FW_RULE_ACTION_DROP, "");
+    });
+    FWRuleTenancyInfo_ t{};
+    strcpy(t.field[0], "t1");
+    rule->setTenantCtx(t);
+    EXPECT_EQ(statusOf([&] { CKestFWConfigWriter::rule(*rule); }), 7u);
+
+    std::vector<uint8_t> rec = serialise(*rule);
+    char out[256];
+    memset(out, 'x', sizeof out);
+    EXPECT_EQ(FW_WriteRuleText(asRule(rec), out, sizeof out), 7u);
+    EXPECT_EQ(out[0], '\0');
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands and their port clauses.
+
+using CmdMaker = std::function<CKestFWCmd*()>;
+
+struct CmdCase {
+    const char* name;
+    CmdMaker make;
+    std::string text;  // empty: refused with 7
+};
+
+std::ostream& operator<<(std::ostream& os, const CmdCase& c) { return os << c.name; }
+
+CKestFWAddressList* listOf(std::vector<CKestFWAddress*> members) {
+    auto* l = new CKestFWAddressList(false);
+    for (CKestFWAddress* m : members) l->addAddress(m);
+    return l;
+}
+
+CKestFWRuleList* twoRules() {
+    auto* rules = new CKestFWRuleList(false);
+    rules->addRule(built([](CKestFWRuleBuilder& b) {
+                       b.setId(1);
+                       b.setPosition(1);
+                       b.setType(true);
+                       b.setProtocol(6, false);
+                       b.setDest(ip4("10.0.0.0"), 8);
+                       b.setDestPort(80, false);
+                       b.setAction(FW_RULE_ACTION_ACCEPT, "");
+                       b.setEnableLog();
+                   }).release());
+    rules->addRule(built([](CKestFWRuleBuilder& b) {
+                       b.setId(2);
+                       b.setPosition(0);
+                       b.setDirection(FW_RULE_DIR_IN);
+                       b.setType(true);
+                       b.setAction(FW_RULE_ACTION_DROP, "");
+                   }).release());
+    return rules;
+}
+
+std::vector<CmdCase> cmdCases() {
+    static dvs_port_ def = defaultPort();
+    static dvs_port_ f1 = filterPort("f1");
+    static dvs_port_ vnic = spacedPort(DVS_PORT_TYPE_VNIC, 7);
+    static dvs_port_ sw = spacedPort(DVS_PORT_TYPE_DVSPORT, 999);
+    static dvs_port_ vif = [] {
+        dvs_port_ p{};
+        strcpy(p.id, kUuid);
+        p.type = DVS_PORT_TYPE_VIF;
+        return p;
+    }();
+    static dvs_port_ otherAgent = [] {
+        dvs_port_ p = spacedPort(DVS_PORT_TYPE_VNIC, 7);
+        strcpy(p.agent, "agent-2");
+        return p;
+    }();
+    static dvs_port_ bigIndex = spacedPort(DVS_PORT_TYPE_DVSPORT, 1000);
+    static dvs_port_ zero{};
+    const std::string ruleText = "    rule 1 at 1 inout protocol " + proto(6) +
+                                 " from any to ip 10.0.0.0/8 port 80 pass with log;\n    rule 2 in protocol any from "
+                                 "any to any drop;\n";
+    return {
+        {"CreateRuleSetOnFilter", [] { return new CKestFWCmdCreateRuleSet(&f1, rsId("r1"), rsId(""), twoRules()); },
+         "create ruleset r1 of filter f1 {\n" + ruleText + "}"},
+        {"CreateRuleSetWithJump", [] { return new CKestFWCmdCreateRuleSet(&def, rsId("r1"), rsId("r2"), twoRules()); },
+         "create ruleset r1 jumpto r2 with {\n" + ruleText + "}"},
+        {"CreateEmptyRuleSetKeywordName", [] { return new CKestFWCmdCreateRuleSet(&def, "rule"); },
+         "create ruleset \"rule\""},
+        {"DestroyRuleSetOnVnic", [] { return new CKestFWCmdDestroyRuleSet(&vnic, rsId("r")); },
+         "destroy ruleset r of vnic 01234567-89ab-cdef-0123-456789abcdef:7"},
+        {"DestroyAllOnSwitchPort", [] { return new CKestFWCmdDestroyAllRuleSet(&sw); },
+         "destroy all ruleset of dvsport 01234567-89ab-cdef-0123-456789abcdef:999"},
+        {"ClearRulesOnVif", [] { return new CKestFWCmdClearRuleSet(&vif, rsId("r")); },
+         std::string("clear rule of ruleset r of vif \"") + kUuid + "\""},
+        {"SetRootWithDerivedLayer2", [] { return new CKestFWCmdSetRootRuleSet(&def, rsId("r"), rsId("r_L2")); },
+         "set root ruleset r"},
+        {"SetRootWithOwnLayer2", [] { return new CKestFWCmdSetRootRuleSet(&def, rsId("r"), rsId("r_l2")); },
+         "set root ruleset r and r_l2"},
+        {"ClearRoot", [] { return new CKestFWCmdClearRootRuleSet(&def); }, "clear root ruleset"},
+        {"DescribeRoot", [] { return new CKestFWCmdGetRootRuleSet(&f1); }, "describe root ruleset of filter f1"},
+        {"SetJump", [] { return new CKestFWCmdSetRuleSetJump(&def, rsId("a"), rsId("b")); },
+         "set jumpto of ruleset a as b"},
+        {"DescribeJump", [] { return new CKestFWCmdGetRuleSetJump(&def, rsId("a")); }, "describe jumpto of ruleset a"},
+        {"ClearJump", [] { return new CKestFWCmdClearRuleSetJump(&def, rsId("a")); }, "clear jumpto of ruleset a"},
+        {"CountRuleSets", [] { return new CKestFWCmdGetRuleSetCount(&def); }, "describe count of ruleset"},
+        {"IpSetKeepsSingleRange",
+         [] {
+             return new CKestFWCmdCreateAddrSet(
+                 &def, "s", FW_ADDRSET_IP, listOf({new CKestFWAddressIPv4Range(v4("1.1.1.1"), v4("1.1.1.3"), false)}));
+         },
+         "create addrset s with 1.1.1.1-1.1.1.3"},
+        {"IpSetMembersInBraces",
+         [] {
+             return new CKestFWCmdCreateAddrSet(&f1, "s", FW_ADDRSET_IP,
+                                                listOf({new CKestFWAddressIPv4(v4("10.0.0.1"), false),
+                                                        new CKestFWAddressIPv4CIDR(v4("10.1.0.0"), 16, false),
+                                                        new CKestFWAddressIPv6("2001:db8::1", false)}));
+         },
+         "create addrset s of filter f1 with {10.0.0.1, 10.1.0.0/16, 2001:db8::1}"},
+        {"IpSetWithoutMembers", [] { return new CKestFWCmdCreateAddrSet(&def, "s", FW_ADDRSET_IP); },
+         "create addrset s"},
+        {"MacSetForms",
+         [] {
+             return new CKestFWCmdCreateAddrSet(
+                 &def, "m", FW_ADDRSET_MAC,
+                 listOf({new CKestFWAddressEther(mac(1), false), new CKestFWAddressEtherRange(mac(2), mac(9), false),
+                         new CKestFWAddressEtherMask(mac(0), mac(0xf0), false)}));
+         },
+         "create addrset m with {00:11:22:33:44:01, 00:11:22:33:44:02-00:11:22:33:44:09, "
+         "00:11:22:33:44:00/00:11:22:33:44:f0}"},
+        {"MixedSet",
+         [] {
+             return new CKestFWCmdCreateAddrSet(
+                 &def, "x", 0,
+                 listOf({new CKestFWAddressIPv4(v4("10.0.0.1"), false), new CKestFWAddressEther(mac(1), false)}));
+         },
+         "create addrset x {10.0.0.1, 00:11:22:33:44:01}"},
+        {"EmptyMixedSet", [] { return new CKestFWCmdCreateAddrSet(&def, "x", 0); }, "create addrset x {}"},
+        {"ClearAddrSet", [] { return new CKestFWCmdClearAddrSet(&def, asId("s")); }, "delete all from addrset s"},
+        {"DestroyAddrSet", [] { return new CKestFWCmdDestroyAddrSet(&def, asId("s")); }, "destroy addrset s"},
+        {"DestroyAllAddrSet", [] { return new CKestFWCmdDestroyAllAddrSet(&def); }, "destroy all addrset"},
+        {"EnableShared", [] { return new CKestFWCmdConfigSharedAddrSet(&def, true); }, "enable shared addrset"},
+        {"DisableShared", [] { return new CKestFWCmdConfigSharedAddrSet(&f1, false); },
+         "disable shared addrset of filter f1"},
+        // Refused.
+        {"RangeAmongSeveralMembers",
+         [] {
+             return new CKestFWCmdCreateAddrSet(
+                 &def, "s", FW_ADDRSET_IP,
+                 listOf({new CKestFWAddressIPv4(v4("9.9.9.9"), false),
+                         new CKestFWAddressIPv4Range(v4("1.1.1.1"), v4("1.1.1.3"), false)}));
+         },
+         ""},
+        {"RangeInMixedSet",
+         [] {
+             return new CKestFWCmdCreateAddrSet(
+                 &def, "s", 0, listOf({new CKestFWAddressIPv4Range(v4("1.1.1.1"), v4("1.1.1.3"), false)}));
+         },
+         ""},
+        {"NegatedMember",
+         [] {
+             return new CKestFWCmdCreateAddrSet(&def, "s", FW_ADDRSET_IP,
+                                                listOf({new CKestFWAddressIPv4(v4("1.1.1.1"), true)}));
+         },
+         ""},
+        {"EmptyMacSet", [] { return new CKestFWCmdCreateAddrSet(&def, "m", FW_ADDRSET_MAC); }, ""},
+        {"AttributeSet", [] { return new CKestFWCmdCreateAddrSet(&def, "a", FW_ADDRSET_ATTR); }, ""},
+        {"PortOfAnotherAgent", [] { return new CKestFWCmdDestroyAllRuleSet(&otherAgent); }, ""},
+        {"PortIndexBeyondThreeDigits", [] { return new CKestFWCmdDestroyAllRuleSet(&bigIndex); }, ""},
+        {"PortWithoutAgent", [] { return new CKestFWCmdDestroyAllRuleSet(&zero); }, ""},
+        {"RootWithoutLayer3", [] { return new CKestFWCmdSetRootRuleSet(&def); }, ""},
+        {"RootNameOver60", [] { return new CKestFWCmdSetRootRuleSet(&def, rsId(std::string(61, 'r')), rsId("x")); },
+         ""},
+    };
+}
+
+class CommandText : public ::testing::TestWithParam<CmdCase> {};
+
+TEST_P(CommandText, WritesOrRefuses) {
+    std::unique_ptr<CKestFWCmd> cmd(GetParam().make());
+    if (GetParam().text.empty()) {
+        EXPECT_EQ(statusOf([&] { CKestFWConfigWriter::command(*cmd); }), 7u);
+    } else {
+        EXPECT_EQ(CKestFWConfigWriter::command(*cmd), GetParam().text);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Writer, CommandText, ::testing::ValuesIn(cmdCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------------
+// Names as tokens.
+
+struct WordCase {
+    const char* name;
+    std::string in;
+    std::string out;  // empty: refused
+};
+
+std::ostream& operator<<(std::ostream& os, const WordCase& c) { return os << c.name; }
+
+class WordToken : public ::testing::TestWithParam<WordCase> {};
+
+TEST_P(WordToken, BareQuotedOrRefused) {
+    if (GetParam().out.empty()) {
+        EXPECT_EQ(statusOf([&] { CKestFWConfigWriter::word(GetParam().in); }), 7u);
+    } else {
+        EXPECT_EQ(CKestFWConfigWriter::word(GetParam().in), GetParam().out);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writer, WordToken,
+    ::testing::Values(WordCase{"Identifier", "web_1.a/b-c", "web_1.a/b-c"},
+                      WordCase{"Keyword", "ruleset", "\"ruleset\""}, WordCase{"KeywordOfAnyCase", "Any", "\"Any\""},
+                      WordCase{"UpperCaseIsNoKeyword", "CREATE", "CREATE"},
+                      WordCase{"FlagKeywordIsUpperCaseOnly", "SYN", "\"SYN\""},
+                      WordCase{"StartsWithDigit", "10.0.0.1", "\"10.0.0.1\""}, WordCase{"LoneDot", ".", "\".\""},
+                      WordCase{"Space", "a b", "\"a b\""}, WordCase{"Empty", "", "\"\""},
+                      WordCase{"UuidWithPortShape", std::string(kUuid) + ".5", "\"" + std::string(kUuid) + ".5\""},
+                      WordCase{"DoubleQuoteInside", "say \"hi\"", "'say \"hi\"'"}, WordCase{"BothQuotes", "a\"b'c", ""},
+                      WordCase{"Longest", std::string(255, 'n'), std::string(255, 'n')},
+                      WordCase{"TooLong", std::string(256, 'n'), ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------------
+// The configuration function: a size query, an exact fit, one byte short, and a refusal.
+
+TEST(WriteConfigText, SizesFitsAndRefusals) {
+    dvs_port_ def = defaultPort();
+    CKestFWCmdList list;
+    list.addCmd(new CKestFWCmdDestroyAllRuleSet(&def));
+    list.addCmd(new CKestFWCmdConfigSharedAddrSet(&def, true));
+    const std::string want = "destroy all ruleset;\nenable shared addrset;\n";
+
+    unsigned int needed = 0;
+    EXPECT_EQ(FW_WriteConfigText(&list, nullptr, 0, &needed), 8u);
+    EXPECT_EQ(needed, want.size() + 1);
+
+    std::vector<char> out(needed, 'x');
+    EXPECT_EQ(FW_WriteConfigText(&list, out.data(), needed - 1, nullptr), 8u);
+    EXPECT_EQ(out[0], '\0');
+    EXPECT_EQ(FW_WriteConfigText(&list, out.data(), needed, &needed), 0u);
+    EXPECT_EQ(std::string(out.data()), want);
+
+    EXPECT_EQ(FW_WriteConfigText(nullptr, out.data(), needed, &needed), 3u);
+    EXPECT_EQ(FW_WriteConfigText(&list, nullptr, 10, &needed), 3u);
+
+    dvs_port_ zero{};
+    list.addCmd(new CKestFWCmdDestroyAllAddrSet(&zero));
+    needed = 0;
+    EXPECT_EQ(FW_WriteConfigText(&list, out.data(), needed, &needed), 7u);
+    EXPECT_EQ(needed, 0u);
+}
+
+TEST(WriteRuleText, ShortBufferAndBadArguments) {
+    std::unique_ptr<CKestFWRule> rule = built([](CKestFWRuleBuilder& b) {
+        b.setId(1);
+        b.setType(true);
+        b.setAction(FW_RULE_ACTION_DROP, "");
+    });
+    std::vector<uint8_t> rec = serialise(*rule);
+    const std::string want = "rule 1 inout protocol any from any to any drop;";
+    std::vector<char> out(want.size() + 1, 'x');
+    EXPECT_EQ(FW_WriteRuleText(asRule(rec), out.data(), static_cast<unsigned>(want.size())), 8u);
+    EXPECT_EQ(out[0], '\0');
+    EXPECT_EQ(FW_WriteRuleText(asRule(rec), out.data(), static_cast<unsigned>(out.size())), 0u);
+    EXPECT_EQ(std::string(out.data()), want);
+    EXPECT_EQ(FW_WriteRuleText(nullptr, out.data(), 10), 3u);
+    EXPECT_EQ(FW_WriteRuleText(asRule(rec), out.data(), 0), 3u);
+}
+
+}  // namespace
