@@ -197,6 +197,14 @@ std::vector<RuleCase> ruleCases() {
          "rule 9 inout not protocol " + proto(17) +
              " from any to any extsrcprofile ext attrprofile ap idsprofile {1, 2} tbrprofile tp pass categoryid 3"
              " bucketid 4 extsrcip not ext-ips excludesrcip xs excludedstip xd malsrc 1 maldst 1"},
+        {"UnnamedProtocolAsNumber",
+         [](CKestFWRuleBuilder& b) {
+             b.setId(5);
+             b.setType(true);
+             b.setProtocol(253, true);
+             b.setAction(FW_RULE_ACTION_PUNT, "");
+         },
+         "rule 5 inout not protocol 253 from any to any punt"},
         // The parser moves a range into an address set of its own.
         {"SourceRangeRefused",
          [](CKestFWRuleBuilder& b) {

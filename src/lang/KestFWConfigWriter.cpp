@@ -509,7 +509,12 @@ std::string CKestFWConfigWriter::protocol(const CKestFWProtocol& p) {
     }
     if (p.isIP()) {
         if (p.getValue() > 255) refuse("IP protocol " + std::to_string(p.getValue()));
-        return neg + "protocol " + word(CKestFWProtocol::protocolName(p.getValue()));
+        // The database's name when it reads back as the same number, else the number itself.
+        const std::string name = CKestFWProtocol::protocolName(p.getValue());
+        unsigned short number = 0;
+        if (!CKestFWProtocol::protocolNumber(name.c_str(), &number) || number != p.getValue())
+            return neg + "protocol " + std::to_string(p.getValue());
+        return neg + "protocol " + word(name);
     }
     return neg + kestfwFormat("ethertype 0x%04x", p.getValue());
 }
