@@ -43,6 +43,8 @@
 #include "model/KestFWAddressIPv6CIDR.h"
 #include "model/KestFWAddressIPv6Range.h"
 #include "model/KestFWAddressList.h"
+#include "model/KestFWAttributeUtils.h"
+#include "model/KestFWL7Attribute.h"
 #include "model/KestFWProtocol.h"
 #include "model/KestFWProtocolSpecDSCP.h"
 #include "model/KestFWProtocolSpecICMPType.h"
@@ -382,7 +384,75 @@ std::string createAddrSet(const CKestFWCmdCreateAddrSet& c, const std::string& p
     return s + CKestFWConfigWriter::memberList(c.getSetType(), c.getAddressList());
 }
 
+// One attribute's value, and which of the grammar's value lists it belongs to (a bracket holds
+// values of one list kind only).
+enum class ValueList { Text, Int, Uint, Uuid, Dns };
+
+std::string l7Value(const CKestFWL7Attribute& a, ValueList* kind) {
+    if (a.getOperator() != FW_ATTR_OP_EQ) refuse("an L7 attribute with operator " + std::to_string(a.getOperator()));
+    switch (a.getAttrType()) {
+        case FW_ATTR_KVT_EINT: {
+            // By name when the vocabulary reads the name back as the same number.
+            long number = 0;
+            if (!a.getString().empty() && str2eint(a.getKeyID(), a.getString(), &number) && number == a.getInt()) {
+                *kind = ValueList::Text;
+                return CKestFWConfigWriter::word(a.getString());
+            }
+            // The grammar keeps decimal attribute values in 32 bits.
+            if (a.getInt() < INT32_MIN || a.getInt() > INT32_MAX)
+                refuse("enumerated attribute value " + std::to_string(a.getInt()));
+            *kind = ValueList::Int;
+            return std::to_string(a.getInt());
+        }
+        case FW_ATTR_KVT_INT:
+            if (a.getInt() < INT32_MIN || a.getInt() > INT32_MAX)
+                refuse("attribute value " + std::to_string(a.getInt()));
+            *kind = ValueList::Int;
+            return std::to_string(a.getInt());
+        case FW_ATTR_KVT_UINT:
+            *kind = ValueList::Uint;
+            return std::to_string(a.getUInt()) + "u";
+        case FW_ATTR_KVT_SID:
+        case FW_ATTR_KVT_INTERVAL:
+            *kind = ValueList::Text;
+            return CKestFWConfigWriter::word(a.getString());
+        case FW_ATTR_KVT_UUID_STR: {
+            *kind = ValueList::Uuid;
+            const std::string uuid = "uuid " + CKestFWConfigWriter::word(a.getUUIDString());
+            return a.getString().empty() ? uuid : CKestFWConfigWriter::word(a.getString()) + " " + uuid;
+        }
+        case FW_ATTR_KVT_DNS_TXN:
+            if (a.getDNSTxnID() != 0) refuse("a DNS attribute with transaction id " + std::to_string(a.getDNSTxnID()));
+            *kind = ValueList::Dns;
+            return CKestFWConfigWriter::word(a.getDomain()) + kestfwFormat(" %u %u", a.getDNSRRType(), a.getDNSRCode());
+        default:
+            refuse("an L7 attribute of value type " + std::to_string(a.getAttrType()));
+    }
+}
+
 }  // namespace
+
+std::string CKestFWConfigWriter::l7Attributes(const std::vector<const CKestFWL7Attribute*>& attributes) {
+    std::string s;
+    FWAttrKeyID key = 0;
+    ValueList open = ValueList::Text;
+    bool inBracket = false;
+    for (const CKestFWL7Attribute* a : attributes) {
+        ValueList kind = ValueList::Text;
+        const std::string value = l7Value(*a, &kind);
+        if (inBracket && a->getKeyID() == key && kind == open) {
+            s += ", " + value;
+            continue;
+        }
+        const std::string name = dpID2str(a->getKeyID());
+        if (name.empty()) refuse("L7 attribute key " + std::to_string(a->getKeyID()));
+        s += std::string(inBracket ? "], [" : "[") + word(name) + " : " + value;
+        key = a->getKeyID();
+        open = kind;
+        inBracket = true;
+    }
+    return inBracket ? s + "]" : s;
+}
 
 std::string CKestFWConfigWriter::word(const std::string& text) {
     if (text.size() > 255) refuse("a name of " + std::to_string(text.size()) + " characters");

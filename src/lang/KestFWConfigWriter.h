@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "base/KestFWApi.h"
 #include "kestfw/kestfw_address.h"
@@ -17,6 +18,7 @@ class CKestFWAddress;
 class CKestFWAddressList;
 class CKestFWCmd;
 class CKestFWCmdList;
+class CKestFWL7Attribute;
 class CKestFWProtocol;
 class CKestFWProtocolSpec;
 class CKestFWProtocolSpecList;
@@ -52,6 +54,9 @@ public:
     static std::string portSpec(const CKestFWProtocolSpecList* list);
     // The action with its flags and dynamic application ("pass with {log, rtt} as ftp").
     static std::string action(const CKestFWRuleAction& action);
+    // L7 attributes as bracketed lists, consecutive values of one key sharing a bracket:
+    // [APP_ID : HTTP, SSL], [FQDN : "www" uuid "<uuid>"].
+    static std::string l7Attributes(const std::vector<const CKestFWL7Attribute*>& attributes);
     // "rule <id> ... <action> ..." without the closing ";".
     static std::string rule(const CKestFWRule& rule);
 
