@@ -40,6 +40,7 @@
 #include "model/KestFWRuleActionMacRewrite.h"
 #include "model/KestFWRuleActionSNAT.h"
 #include "model/KestFWRuleList.h"
+#include "support/LogCapture.h"
 #include "support/RuleBuild.h"
 
 using namespace KestFirewall;
@@ -244,6 +245,22 @@ TEST(RuleTextRecord, SizesArgumentsAndFieldsTheRuleDrops) {
     rec = serialise(*rule);
     EXPECT_EQ(FW_WriteRuleText(asRule(rec), out, sizeof out), 7u);
     EXPECT_EQ(statusOf([&] { CKestFWConfigWriter::rule(*rule); }), 7u);
+}
+
+// Whatever a record holds, the function answers with a status and a whole text or none.
+TEST(RuleTextRecord, EveryByteSpoiledInTurn) {
+    kestfw_test::LogCapture quiet;
+    std::unique_ptr<CKestFWRule> rule = built(ruleCases()[0].fill);
+    const std::vector<uint8_t> good = serialise(*rule);
+    char out[1024];
+    for (size_t i = 0; i < good.size(); ++i) {
+        std::vector<uint8_t> rec = good;
+        rec[i] ^= 0xff;
+        if (FW_WriteRuleText(asRule(rec), out, sizeof out) == 0)
+            EXPECT_EQ(out[strlen(out) - 1], ';') << i;
+        else
+            EXPECT_EQ(out[0], '\0') << i;
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
