@@ -1,5 +1,5 @@
 // Written text read back: a configuration is loaded, written, loaded again, and every command of the
-// second load must send the same message (header, body and port) as the first; writing the second
+// second load must send the same message (header, body and any switch port) as the first; writing the second
 // load gives the same text again. Built only when the loader is part of the library.
 #include <gtest/gtest.h>
 
@@ -48,7 +48,9 @@ std::vector<uint8_t> message(CKestFWCmd& cmd) {
     unsigned int used = 0;
     cmd.toMessage(buf.data(), static_cast<unsigned>(buf.size()), &used);
     buf.resize(used);
+    // A port naming no switch port is the caller's to fill in at evaluation.
     const dvs_port_& port = cmd.getDVSPort();
+    if ((port.type & 0x0f) == 0) return buf;
     buf.insert(buf.end(), reinterpret_cast<const uint8_t*>(&port), reinterpret_cast<const uint8_t*>(&port + 1));
     return buf;
 }

@@ -453,7 +453,7 @@ std::vector<CmdCase> cmdCases() {
         {"EmptyMacSet", [] { return new CKestFWCmdCreateAddrSet(&def, "m", FW_ADDRSET_MAC); }, ""},
         {"PortOfAnotherAgent", [] { return new CKestFWCmdDestroyAllRuleSet(&otherAgent); }, ""},
         {"PortIndexBeyondThreeDigits", [] { return new CKestFWCmdDestroyAllRuleSet(&bigIndex); }, ""},
-        {"PortWithoutAgent", [] { return new CKestFWCmdDestroyAllRuleSet(&zero); }, ""},
+        {"PortNamingNoSwitchPort", [] { return new CKestFWCmdDestroyAllRuleSet(&zero); }, "destroy all ruleset"},
         {"RootWithoutLayer3", [] { return new CKestFWCmdSetRootRuleSet(&def); }, ""},
         {"RootNameOver60", [] { return new CKestFWCmdSetRootRuleSet(&def, rsId(std::string(61, 'r')), rsId("x")); },
          ""},
@@ -593,8 +593,9 @@ TEST(WriteConfigText, SizesFitsAndRefusals) {
     EXPECT_EQ(FW_WriteConfigText(nullptr, out.data(), needed, &needed), 3u);
     EXPECT_EQ(FW_WriteConfigText(&list, nullptr, 10, &needed), 3u);
 
-    dvs_port_ zero{};
-    list.addCmd(new CKestFWCmdDestroyAllAddrSet(&zero));
+    dvs_port_ otherAgent = spacedPort(DVS_PORT_TYPE_VNIC, 7);
+    strcpy(otherAgent.agent, "agent-2");
+    list.addCmd(new CKestFWCmdDestroyAllAddrSet(&otherAgent));
     needed = 0;
     EXPECT_EQ(FW_WriteConfigText(&list, out.data(), needed, &needed), 7u);
     EXPECT_EQ(needed, 0u);

@@ -467,9 +467,12 @@ std::string CKestFWConfigWriter::word(const std::string& text) {
 std::string CKestFWConfigWriter::portClause(const dvs_port_& port) {
     dvs_port_ expect{};
     snprintf(expect.agent, sizeof expect.agent, "%s", kDefaultAgent);
-    if (memcmp(&port, &expect, sizeof port) == 0) return std::string();
 
+    // A port that names no switch port is replaced by the caller's port when the list is evaluated,
+    // whatever agent it carries (the address sets a rule's ranges become carry none at all).
     const unsigned int type = kfwPortType(&port);
+    if (type == 0) return std::string();
+
     const std::string id = fieldName(port.id, "switch-port identifier");
     std::string clause;
     switch (type) {

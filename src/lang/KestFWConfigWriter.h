@@ -34,7 +34,7 @@ public:
     // double quotes (single quotes when it holds a double quote). Over 255 characters, or both
     // quote characters, is refused.
     static std::string word(const std::string& text);
-    // " of <port>" for a port other than the default port of a fresh parse, else "".
+    // " of <port>" for a port that names a switch port, else "".
     static std::string portClause(const dvs_port_& port);
 
     // An address where a rule names its source or destination ("any", "not ip 10.0.0.0/8",
