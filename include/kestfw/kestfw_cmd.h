@@ -1,6 +1,6 @@
-/* Device pass-through and the command functions of the exported interface. Every command function
- * takes the library handle, the switch port (null: not bound to a port) and a channel context first,
- * then its own inputs and outputs, and answers with a status. */
+/* Device pass-through. The command functions of the exported interface sit in the header of their
+ * family; every one takes the library handle, the switch port (null: not bound to a port) and a
+ * channel context first, then its own inputs and outputs, and answers with a status. */
 #ifndef KESTFW_CMD_H
 #define KESTFW_CMD_H
 
@@ -17,9 +17,6 @@ KESTFW_API uint32_t PLK_Ioctl(int request, void* arg);
 KESTFW_API uint32_t SI_Ioctl(int request, void* arg);
 /* Descriptor of the packet-filter table device, -1 when it cannot be opened. */
 KESTFW_API int PLK_GetFd(void);
-
-/* Number of rule sets of the filter named by port. */
-KESTFW_API FWStatus_t FW_GetRuleSetCount(fwlibhandle_* handle, dvs_port_* port, void* ctx, uint32_t* count);
 
 #ifdef __cplusplus
 }

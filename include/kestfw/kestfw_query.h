@@ -78,7 +78,8 @@ _Static_assert(sizeof(FWAddrSetStat_) == FW_ADDRSET_STAT_SIZE, "address-set stat
 #endif
 
 /* ---- Rule sets ---- */
-/* FW_GetRuleSetCount (kestfw_cmd.h) gives the number of rule sets. */
+/* Number of rule sets of the filter named by port. */
+KESTFW_API FWStatus_t FW_GetRuleSetCount(fwlibhandle_* handle, dvs_port_* port, void* ctx, uint32_t* count);
 /* Up to `count` (non-zero) rule-set names from index `start`, into `ids`. */
 KESTFW_API FWStatus_t FW_GetRuleSetList(fwlibhandle_* handle, dvs_port_* port, void* ctx, unsigned int count,
                                         unsigned int start, FWRuleSetID_t* ids, unsigned int* returned);

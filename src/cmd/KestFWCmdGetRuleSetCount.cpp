@@ -3,7 +3,7 @@
 #include "cmd/KestFWCmdApi.h"
 #include "base/KestFWApi.h"
 #include "base/KestFWReport.h"
-#include "kestfw/kestfw_cmd.h"
+#include "kestfw/kestfw_query.h"
 
 namespace KestFirewall {
 
