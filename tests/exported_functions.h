@@ -35,3 +35,19 @@ KFW_FN(FW_SetDomain2IPMap) KFW_FN(FW_AddIPAddress) KFW_FN(FW_AddAttrUid2MultiSid
 KFW_FN(FW_GetUid2SidMap) KFW_FN(FW_SetDnsConfigProfile) KFW_FN(FW_GetDnsConfigProfile)
 /* Conversions. */
 KFW_FN(FW_SIDStringToBinary) KFW_FN(FW_BinaryToSIDString) KFW_FN(FW_DPIStateToString)
+/* Kernel-interface statistics, flags and diagnostics. */
+KFW_FN(FW_GetKifStat) KFW_FN(FW_ClearKifStat) KFW_FN(FW_GetKifFlags) KFW_FN(FW_GetKifL7Flag) KFW_FN(FW_GetKifIDFWFlag)
+KFW_FN(FW_SetKifFlags) KFW_FN(FW_FpFlag) KFW_FN(FW_DeleteSpoofGuard) KFW_FN(FW_EnableVerboseLog)
+KFW_FN(FW_DebugComponent) KFW_FN(FW_DebugStatus) KFW_FN(FW_GetAlgCount) KFW_FN(FW_GetAlgPortCount) KFW_FN(FW_GetAlgs)
+KFW_FN(FW_GetAlgPorts) KFW_FN(FW_LookIpRepDb)
+/* Load balancer. */
+KFW_FN(FW_GetLBConfigSize) KFW_FN(FW_GetLBConfig) KFW_FN(FW_GetLBStatSize) KFW_FN(FW_GetLBStat) KFW_FN(FW_ClearLBStat)
+/* Global settings. */
+KFW_FN(FW_GetFailPolicy) KFW_FN(FW_SetTimeout) KFW_FN(FW_GetTimeout) KFW_FN(FW_SetFloodCfg) KFW_FN(FW_GetFloodStat)
+KFW_FN(FW_SetHopoverExportver) KFW_FN(FW_GetHopoverExportver) KFW_FN(FW_ConfigICMPErrPktDrop) KFW_FN(FW_SetIDSMode)
+KFW_FN(FW_SetOversubscription) KFW_FN(FW_SetL7CopyMode) KFW_FN(FW_SetIDSFlowAttr) KFW_FN(FW_GetIDSMode)
+KFW_FN(FW_GetOversubscription) KFW_FN(FW_GetIsIDSEnabled)
+/* Configuration loading, evaluation and writing. */
+KFW_FN(FW_LoadConfigString) KFW_FN(FW_LoadConfigFile) KFW_FN(FW_LoadConfigFile2) KFW_FN(FW_EvaluateConfigFile)
+KFW_FN(FW_FreeConfigFile) KFW_FN(FW_AddRemoveFilter) KFW_FN(FW_GetLastParseError) KFW_FN(FW_WriteRuleText)
+KFW_FN(FW_WriteConfigText)
