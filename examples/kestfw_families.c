@@ -70,6 +70,46 @@ int main(void) {
         report("identity mappings", "FW_GetFqdnCount", status, detail);
     }
 
+    /* Kernel-interface flags and the global settings. */
+    {
+        unsigned int flags = 0, policy = 0;
+        FWStatus_t status = FW_GetKifFlags(handle, NULL, NULL, &flags);
+        snprintf(detail, sizeof detail, "flags 0x%x", flags);
+        report("kernel interface", "FW_GetKifFlags", status, detail);
+        status = FW_GetFailPolicy(handle, NULL, NULL, &policy);
+        snprintf(detail, sizeof detail, "fail %s", policy ? "close" : "open");
+        report("global settings", "FW_GetFailPolicy", status, detail);
+    }
+
+    /* Load balancer: the first of its two-step reads. */
+    {
+        static FWLBConfigSize_ sizes;
+        report("load balancer", "FW_GetLBConfigSize", FW_GetLBConfigSize(handle, NULL, NULL, &sizes), "");
+    }
+
+    /* Configuration text: loaded, sent, written back. */
+    {
+        fwlibhandle_* described = NULL;
+        void* config = NULL;
+        char text[256];
+        FWStatus_t status = FW_LoadConfigString("create addrset loaded with { ip 198.51.100.7 };", &described, &config);
+        report("configuration", "FW_LoadConfigString", status, "");
+        if (status == 0) {
+            report("configuration", "FW_EvaluateConfigFile", FW_EvaluateConfigFile(handle, config, NULL, NULL), "");
+            status = FW_WriteConfigText(config, text, sizeof text, NULL);
+            text[strcspn(text, "\n")] = '\0';
+            report("configuration", "FW_WriteConfigText", status, status == 0 ? text : "");
+            report("configuration", "FW_FreeConfigFile", FW_FreeConfigFile(config), "");
+        }
+    }
+
+    /* Device pass-through: the packet-filter table device. */
+    {
+        int fd = PLK_GetFd();
+        snprintf(detail, sizeof detail, "descriptor %d", fd);
+        report("device pass-through", "PLK_GetFd", fd >= 0 ? 0 : 5, detail);
+    }
+
     /* Conversions: no handle, no kernel. */
     {
         fwattr_sid sid;
