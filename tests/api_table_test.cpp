@@ -507,8 +507,7 @@ std::vector<Row> rows() {
         {"FW_SetKifFlags", "CKestFWCmdSetKifFlags", 1,
          [](fwlibhandle_* h, Outs& o) { return FW_SetKifFlags(h, nullptr, nullptr, o.at<const char>(0), 1); },
          {},
-         [](fwlibhandle_*, Outs& o) { strcpy(reinterpret_cast<char*>(o.area[0].data()), "PF_KIF_FLAG_ID_RULES_PRESENT"); },
-         [](const Bytes&, Outs&) {}},
+         [](fwlibhandle_*, Outs& o) { strcpy(reinterpret_cast<char*>(o.area[0].data()), "PF_KIF_FLAG_ID_RULES_PRESENT"); }},
         {"FW_FpFlag", "CKestFWCmdKifFp", 1,
          [](fwlibhandle_* h, Outs& o) { return FW_FpFlag(h, nullptr, nullptr, o.at<unsigned>(0), 0); },
          {{0, 0, 0, 4}},
@@ -592,8 +591,7 @@ std::vector<Row> rows() {
              FWInstTimeout_ t{};
              t.value[0] = 777, t.present[0] = 1;
              put(o, 0, t);
-         },
-         [](const Bytes&, Outs&) {}},
+         }},
         {"FW_GetTimeout", "CKestFWCmdGetTimeout", 1,
          [](fwlibhandle_* h, Outs& o) { return FW_GetTimeout(h, nullptr, nullptr, o.at<FWInstTimeout_>(0)); },
          {{0, 0, 0, sizeof(FWInstTimeout_)}},
