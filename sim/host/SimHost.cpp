@@ -259,7 +259,7 @@ int kestsim_last_request(void* out) {
 }
 
 static uint32_t copyOut(const std::vector<uint8_t>& bytes, uint32_t fullLen, void* out, uint32_t cap) {
-    if (out && cap) memcpy(out, bytes.data(), bytes.size() < cap ? bytes.size() : cap);
+    if (out && cap && !bytes.empty()) memcpy(out, bytes.data(), bytes.size() < cap ? bytes.size() : cap);
     return fullLen;
 }
 

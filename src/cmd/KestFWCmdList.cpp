@@ -155,7 +155,8 @@ FWStatus_t CKestFWCmdList::evalBatch(fwlibhandle_* handle, dvs_port_* port, void
             if (msg.capacity() >= recSize) {
                 handle->resetCommandBuffer(msg.data());
             } else {
-                int rc = msg.allocate(std::max(recSize, kBatchCapacity));
+                // By value: bound to a reference the constant would become an exported variable of its own.
+                int rc = msg.allocate(std::max(recSize, unsigned(kBatchCapacity)));
                 if (rc != 0) return FWStatus_t(rc);
             }
             used = 0;
