@@ -25,4 +25,11 @@ export PKG_CONFIG_PATH=$libdir/pkgconfig
 # shellcheck disable=SC2046
 cc -o "$work/by-pkgconfig" "$top/examples/consumer/consumer.c" $(pkg-config --cflags --libs kestfw)
 LD_LIBRARY_PATH=$libdir LD_PRELOAD=$shim "$work/by-pkgconfig"
+# The administrator's tool, its man page and completion come with the library.
+ctl=$prefix/bin/kestfwctl
+for f in "$ctl" "$prefix/share/man/man8/kestfwctl.8" "$prefix/share/bash-completion/completions/kestfwctl"; do
+    [ -f "$f" ] || { echo "check_install: $f not installed"; exit 1; }
+done
+LD_LIBRARY_PATH=$libdir "$ctl" check -q "$top/examples/policy.kfw"
+
 echo "check_install: installed into a temporary prefix; consumer built by find_package and by pkg-config"
