@@ -202,6 +202,36 @@ LiveState readLiveState(fwlibhandle_* handle) {
     return state;
 }
 
+namespace {
+
+// The rule sets the rules of `set` jump to.
+std::vector<std::string> jumpTargets(const LiveRuleSet& set) {
+    std::vector<std::string> targets;
+    for (const FWRule_& r : set.rules) {
+        std::vector<std::string> w = words(ruleText(r));
+        for (size_t i = 0; i + 1 < w.size(); ++i)
+            if (w[i] == "jumpto") targets.push_back(unquote(w[i + 1]));
+    }
+    return targets;
+}
+
+// The kernel refuses a jump to a rule set it does not hold yet: targets are created first.
+void orderAfterTargets(const LiveState& state, const std::string& name, std::set<std::string>& placed,
+                       std::set<std::string>& visiting, std::vector<const LiveRuleSet*>& order) {
+    if (placed.count(name) != 0 || visiting.count(name) != 0) return;
+    const LiveRuleSet* set = nullptr;
+    for (const LiveRuleSet& s : state.ruleSets)
+        if (s.name == name) set = &s;
+    if (set == nullptr) return;
+    visiting.insert(name);
+    for (const std::string& t : jumpTargets(*set)) orderAfterTargets(state, t, placed, visiting, order);
+    visiting.erase(name);
+    placed.insert(name);
+    order.push_back(set);
+}
+
+}  // namespace
+
 std::string stateText(const LiveState& state) {
     std::ostringstream raw;
     for (const LiveAddrSet& set : state.addrSets) {
@@ -223,7 +253,11 @@ std::string stateText(const LiveState& state) {
         }
         raw << ";\n";
     }
-    for (const LiveRuleSet& set : state.ruleSets) {
+    std::vector<const LiveRuleSet*> order;
+    std::set<std::string> placed, visiting;
+    for (const LiveRuleSet& set : state.ruleSets) orderAfterTargets(state, set.name, placed, visiting, order);
+    for (const LiveRuleSet* ordered : order) {
+        const LiveRuleSet& set = *ordered;
         raw << "create ruleset " << quoted(set.name);
         if (!set.rules.empty()) {
             raw << " with {\n";

@@ -99,6 +99,10 @@ save_roundtrip)
     start_daemon
     run load "${sock[@]}" "$policy"
     expect_rc 0
+    # A rule that jumps to a rule set named after its own: the saved text must create the target first.
+    run load "${sock[@]}" -e 'create ruleset zz with { rule 1 inout protocol any from any to any pass; };
+        create ruleset a with { rule 10 inout protocol any from any to addrset web_servers jumpto zz; };'
+    expect_rc 0
     run save "${sock[@]}"
     expect_rc 0
     cp "$work/out" "$work/saved1.kfw"
