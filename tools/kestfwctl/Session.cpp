@@ -58,8 +58,9 @@ std::string findSimulator(const std::string& argv0) {
     throw CtlError(kExitUsage, "--sim: kestsimd not found next to kestfwctl, in the build tree or on PATH");
 }
 
-// Handles the library cannot be asked to release stay reachable from here until the process ends.
-std::vector<fwlibhandle_*> g_unreleased;
+// Handles the library cannot be asked to release stay reachable from here until the process ends
+// (never destroyed, so they are still reachable after static destructors have run).
+std::vector<fwlibhandle_*>* const g_unreleased = new std::vector<fwlibhandle_*>();
 
 }  // namespace
 
@@ -81,7 +82,7 @@ void releaseHandle(fwlibhandle_* handle) {
     if (controlDeviceOpens())
         FW_Exit(handle);
     else
-        g_unreleased.push_back(handle);
+        g_unreleased->push_back(handle);
 }
 
 PrivateSimulator::PrivateSimulator(const std::string& program) {
