@@ -84,6 +84,8 @@ elif what == "settings":
 elif what == "connections":
     same("count", data["count"], int(field("connection count")))
     same("flows", len(data["flows"]), data["count"])
+    shown = [int(m.group(1), 16) for m in (re.search(r" 0x([0-9a-f]{16}) ", l) for l in lines) if m]
+    same("flow ids", [f["flow_id"] for f in data["flows"]], shown)
 else:
     problems.append(f"no comparison for {what}")
 

@@ -43,7 +43,7 @@ expect_one_line() {
 }
 
 start_daemon() {
-    "$simd" --tcp 127.0.0.1:0 >"$work/daemon.out" 2>"$work/daemon.log" &
+    "$simd" --tcp 127.0.0.1:0 --control "$work/control.sock" >"$work/daemon.out" 2>"$work/daemon.log" &
     daemon=$!
     for _ in $(seq 1 300); do
         grep -qx ready "$work/daemon.out" && break
@@ -53,6 +53,15 @@ start_daemon() {
     port=$(sed -n 's/^listening tcp 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/daemon.out")
     [ -n "$port" ] || fail "kestsimd announced no port"
     sock=(--socket "127.0.0.1:$port")
+}
+
+# One line of the daemon's control language; fails unless the daemon answers "ok".
+control() {
+    local answer
+    answer=$(python3 -c 'import socket,sys
+s=socket.socket(socket.AF_UNIX); s.connect(sys.argv[1]); s.sendall((sys.argv[2]+"\n").encode())
+print(s.makefile().readline().strip())' "$work/control.sock" "$1") || fail "control \"$1\" unreachable"
+    [ "$answer" = ok ] || fail "control \"$1\": $answer"
 }
 
 case $scenario in
@@ -146,6 +155,9 @@ json_matches_report)
     start_daemon
     run load "${sock[@]}" "$policy"
     expect_rc 0
+    # Flows in the table, so the connection count compared is not just zero.
+    control "seed flow host 7 6 10.0.0.1 1234 10.0.1.10 80"
+    control "seed flow host 9 17 10.0.0.2 5353 10.0.1.11 53"
     for what in rulesets "ruleset main" addrsets "addrset web_servers" stats settings connections; do
         run show "${sock[@]}" $what
         expect_rc 0
