@@ -1,5 +1,6 @@
 // check and load: configuration text in, parsed (and for load, sent) command lists out.
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -97,6 +98,50 @@ std::string LoadedConfig::text() const {
     return out;
 }
 
+std::vector<Statement> splitStatements(const std::string& text) {
+    std::vector<Statement> out;
+    unsigned int line = 1, startLine = 0, depth = 0;
+    std::string::size_type start = std::string::npos;
+    for (std::string::size_type i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\n') {
+            ++line;
+            continue;
+        }
+        if (c == '#') {  // to the end of the line
+            while (i + 1 < text.size() && text[i + 1] != '\n') ++i;
+            continue;
+        }
+        if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
+            std::string::size_type end = text.find("*/", i + 2);
+            end = end == std::string::npos ? text.size() : end + 2;
+            for (std::string::size_type k = i; k < end; ++k) line += text[k] == '\n';
+            i = end - 1;
+            continue;
+        }
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\f') continue;
+        if (start == std::string::npos) {
+            start = i;
+            startLine = line;
+        }
+        if (c == '"' || c == '\'') {
+            std::string::size_type end = text.find(c, i + 1);
+            end = end == std::string::npos ? text.size() - 1 : end;
+            for (std::string::size_type k = i; k <= end; ++k) line += text[k] == '\n';
+            i = end;
+        } else if (c == '{') {
+            ++depth;
+        } else if (c == '}') {
+            depth -= depth > 0;
+        } else if (c == ';' && depth == 0) {
+            out.push_back({text.substr(start, i + 1 - start), startLine});
+            start = std::string::npos;
+        }
+    }
+    if (start != std::string::npos) out.push_back({text.substr(start), startLine});
+    return out;
+}
+
 int runCheck(const std::string& path, bool quiet) {
     LoadedConfig config(readSource(path));
     if (!quiet) std::cout << config.text();
@@ -150,7 +195,26 @@ int runLoad(const ChannelOptions& channel, const std::string& argv0, const Sourc
         return kExitOk;
     }
     Session session(channel, argv0);
-    require(FW_EvaluateConfigFile(session.handle(), config.list(), nullptr, nullptr), source.name + ": load");
+    // Statement by statement, so a refusal can name the line of the statement the kernel refused. A
+    // "config" statement changes how the statements after it are read, and batched sending packs
+    // statements together: such texts go as one list.
+    const std::string normalised = config.text();
+    const bool asOneList = getenv("kestfwlib_exec_batch_cmd") != nullptr || normalised.compare(0, 7, "config ") == 0 ||
+                           normalised.find("\nconfig ") != std::string::npos;
+    if (asOneList) {
+        require(FW_EvaluateConfigFile(session.handle(), config.list(), nullptr, nullptr), source.name + ": load");
+        return kExitOk;
+    }
+    FWStatus_t status = 0;
+    for (const Statement& statement : splitStatements(source.text)) {
+        LoadedConfig piece(SourceText{source.name, statement.text});
+        status = FW_EvaluateConfigFile(session.handle(), piece.list(), nullptr, nullptr);
+        // A statement for a switch port the kernel does not know is passed over, as in a whole list.
+        if (status != 0 && status != kStatusPortNotFound)
+            throw CtlError(kExitRefused,
+                           statusMessage(source.name + ":" + std::to_string(statement.line) + ": load", status));
+    }
+    require(status, source.name + ": load");
     return kExitOk;
 }
 

@@ -84,6 +84,17 @@ struct SourceText {
 // Reads FILE, or standard input for "-"; an unreadable or missing file is a usage error.
 SourceText readSource(const std::string& path);
 
+// One statement of a configuration text and the line it starts on.
+struct Statement {
+    std::string text;
+    unsigned int line;
+};
+// The text cut at every ";" outside braces, quotes and comments.
+std::vector<Statement> splitStatements(const std::string& text);
+
+// 21: the kernel knows no such switch port.
+constexpr FWStatus_t kStatusPortNotFound = 21;
+
 // A loaded command list, freed on destruction.
 class LoadedConfig {
 public:

@@ -99,10 +99,17 @@ load_show_diff)
     run diff "${sock[@]}" "$policy"
     expect_rc 0
     [ ! -s "$work/out" ] || fail "diff of the loaded policy printed: $(cat "$work/out")"
-    # A refused statement: the kernel's status, exit 1.
+    # A refused statement: the line it starts on and the kernel's status, exit 1; the statements before
+    # it were sent.
     run load "${sock[@]}" -e 'destroy ruleset no_such_set;'
     expect_rc 1
-    grep -q "kestfwctl: <cmd>: load: " "$work/err" || fail "refusal message: $(cat "$work/err")"
+    grep -q "^kestfwctl: <cmd>:1: load: " "$work/err" || fail "refusal message: $(cat "$work/err")"
+    printf 'create addrset w with {10.1.1.1}; # one;\n/* two;\n three; */ create ruleset "a;b" with {\n rule 10 inout protocol any from any to addrset w jumpto zz;\n};\n' \
+        >"$work/jump.kfw"
+    run load "${sock[@]}" "$work/jump.kfw"
+    expect_one_line 1 "^kestfwctl: $work/jump.kfw:3: load: missing jump target (44)$"
+    run show "${sock[@]}" addrset w
+    expect_rc 0
     ;;
 save_roundtrip)
     start_daemon
