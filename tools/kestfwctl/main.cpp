@@ -37,6 +37,8 @@ int main(int argc, char** argv) {
     CLI::App* check = app.add_subcommand("check", "Parse a configuration text and print its statements");
     check->add_option("FILE", file, "configuration file, - for standard input")->required();
     check->add_flag("-q,--quiet", quiet, "print nothing on success");
+    // Accepted like everywhere else; check itself never reaches the kernel.
+    addChannelOptions(check, channel);
 
     CLI::App* load = app.add_subcommand("load", "Parse a configuration text and send it to the kernel");
     auto* loadFile = load->add_option("FILE", file, "configuration file, - for standard input");
