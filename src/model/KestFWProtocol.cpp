@@ -2,6 +2,8 @@
 
 #include <netdb.h>
 
+#include <array>
+
 #include "base/KestFWException.h"
 
 namespace KestFirewall {
@@ -27,7 +29,9 @@ bool CKestFWProtocol::toMessage(const void*, unsigned int, unsigned int* used) {
     return true;
 }
 
-std::string CKestFWProtocol::protocolName(unsigned int number) {
+namespace {
+
+std::string lookUpProtocolName(unsigned int number) {
     // The reentrant lookup: reports may be printed from several threads.
     struct protoent entry;
     struct protoent* found = nullptr;
@@ -36,6 +40,20 @@ std::string CKestFWProtocol::protocolName(unsigned int number) {
         found != nullptr && found->p_name != nullptr && found->p_name[0] != '\0')
         return found->p_name;
     return std::to_string(number);
+}
+
+}  // namespace
+
+std::string CKestFWProtocol::protocolName(unsigned int number) {
+    // Rendering a rule set names the same few protocols over and over, and each lookup re-reads the
+    // protocol database: every IP protocol number is named once, on first use.
+    static const std::array<std::string, 256> names = [] {
+        std::array<std::string, 256> all;
+        for (unsigned int n = 0; n < all.size(); ++n) all[n] = lookUpProtocolName(n);
+        return all;
+    }();
+    if (number < names.size()) return names[number];
+    return lookUpProtocolName(number);
 }
 
 bool CKestFWProtocol::protocolNumber(const char* name, unsigned short* number) {
