@@ -18,5 +18,8 @@
 #include "kestfw_query.h"
 #include "kestfw_identity.h"
 #include "kestfw_settings.h"
+#include "kestfw_config.h"
+#include "kestfw_lang.h"
+#include "kestfw_writer.h"
 
 #endif /* KESTFW_H */
