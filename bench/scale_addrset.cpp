@@ -76,19 +76,19 @@ int main(int argc, char** argv) {
 
     Stopwatch create;
     FWStatus_t st = FW_CreateAddrSet(handle, nullptr, nullptr, FW_ADDRSET_IP, members, records.data(), id);
-    const double createSeconds = create.seconds();
+    const Lap createLap = create.lap();
     if (st != 0) {
         fprintf(stderr, "create failed: %s\n", FW_StatusToString(st));
         return 1;
     }
-    timeLine("create", createSeconds, members >= 1000000 ? 1.0 : 0);
+    timeLine("create", createLap, members >= 1000000 ? 1.0 : 0);
     unsigned result = 0;
     Stopwatch clear;
     st = FW_ClearAddrSet(handle, nullptr, nullptr, &result, id);
-    timeLine("clear", clear.seconds());
+    timeLine("clear", clear.lap());
     Stopwatch destroy;
     if (st == 0) st = FW_DestroyAddrSet(handle, nullptr, nullptr, &result, id);
-    timeLine("destroy", destroy.seconds());
+    timeLine("destroy", destroy.lap());
     rssLine("peak RSS (records, library and module)");
     FW_Exit(handle);
     return st == 0 ? 0 : 1;

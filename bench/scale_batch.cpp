@@ -36,12 +36,12 @@ int main(int argc, char** argv) {
         snprintf(id.name, sizeof id.name, "set-%u", i % 1000);
         list.addCmd(new CKestFWCmdClearAddrSet(nullptr, id));
     }
-    timeLine("build the list", build.seconds());
+    timeLine("build the list", build.lap());
 
     const uint64_t before = kestsim_ioctl_count();
     Stopwatch eval;
     const FWStatus_t st = list.eval(handle, nullptr, nullptr);
-    timeLine("evaluate", eval.seconds(), commands >= 100000 ? 0.05 : 0);
+    timeLine("evaluate", eval.lap(), commands >= 100000 ? 0.05 : 0);
     countLine("messages sent", double(kestsim_ioctl_count() - before), "(target: as few as the module takes)");
     rssLine("peak RSS");
     FW_Exit(handle);
