@@ -3,6 +3,8 @@
 #include <netdb.h>
 
 #include <array>
+#include <mutex>
+#include <unordered_map>
 
 #include "base/KestFWException.h"
 
@@ -58,12 +60,26 @@ std::string CKestFWProtocol::protocolName(unsigned int number) {
 
 bool CKestFWProtocol::protocolNumber(const char* name, unsigned short* number) {
     if (name == nullptr || number == nullptr) return false;
+    // A policy names "tcp" or "udp" in nearly every rule; each name found is kept, so the protocol
+    // database is read once per name rather than once per rule.
+    static std::mutex mutex;
+    static std::unordered_map<std::string, unsigned short> known;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        auto it = known.find(name);
+        if (it != known.end()) {
+            *number = it->second;
+            return true;
+        }
+    }
     struct protoent entry;
     struct protoent* found = nullptr;
     char scratch[1024];
     if (getprotobyname_r(name, &entry, scratch, sizeof scratch, &found) != 0 || found == nullptr) return false;
     if (found->p_proto < 0 || found->p_proto > 255) return false;
     *number = static_cast<unsigned short>(found->p_proto);
+    std::lock_guard<std::mutex> lock(mutex);
+    known.emplace(name, *number);
     return true;
 }
 
