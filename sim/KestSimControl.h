@@ -169,6 +169,17 @@ KESTSIM_API uint32_t kestsim_flow_count(const void* port);
 KESTSIM_API int kestsim_flow_info(const void* port, uint64_t id, uint32_t* reevaluations, uint32_t* attributes);
 /* The port's failure policy: 0 open, 1 close, -1 never set. */
 KESTSIM_API int kestsim_fail_policy(const void* port);
+/* ---- Traffic counters ----------------------------------------------------------------------------
+ * The statistics the module reports for rules and address sets; only these calls advance them. */
+/* Rule `rule_id` of rule set `ruleset` saw `packets` packets of `bytes` bytes in one new session,
+ * inbound (non-zero) or outbound: its evaluations and hits grow by `packets`. -1 when the filter has no
+ * such rule. */
+KESTSIM_API int kestsim_count_rule(const void* port, const char* ruleset, uint32_t rule_id, int inbound,
+                                   uint64_t packets, uint64_t bytes);
+/* Address set `name` matched `packets` packets of `bytes` bytes on way `way` (0 out + pass, 1 out +
+ * drop, 2 in + pass, 3 in + drop) and missed `no_match` packets. -1 when there is no such set or way. */
+KESTSIM_API int kestsim_count_addrset(const void* port, const char* name, uint32_t way, uint64_t packets,
+                                      uint64_t bytes, uint64_t no_match);
 
 /* ---- Faults ----------------------------------------------------------------------------------------
  * Scripted faults wait in a queue (at most 256 entries) and are consulted in the order they were

@@ -112,6 +112,14 @@ const RecordCase kRecords[] = {
      "drop with {log,copy,noflow,rtt,lbrule}"},
     {"JumptoLongestName", [] { return new CKestFWRuleActionJumpto(std::string(63, 'j').c_str()); },
      "0: '" + std::string(63, 'j') + "; 290: 04", "jumpto " + std::string(63, 'j')},
+    // An identifier that fills its 64 bytes is carried as it is and printed up to the field's end.
+    {"JumptoFullIdWithoutNul",
+     [] {
+         FWRuleSetID_t id;
+         memset(id.name, 'n', sizeof id.name);
+         return new CKestFWRuleActionJumpto(&id);
+     },
+     "0: '" + std::string(64, 'n') + "; 290: 04", "jumpto " + std::string(64, 'n')},
     {"PuntLbrule", flagged<CKestFWRuleActionPunt>(kLBRule), "290: 05 00 01", "punt with lbrule"},
     {"Divert", flagged<CKestFWRuleActionDivert>(), "290: 06", "divert"},
     {"SnatSetWithLog", flagged([] { return new CKestFWRuleActionSNAT(set("pool1")); }, kLog),
@@ -183,8 +191,6 @@ const RefusalCase kRefusals[] = {
     {"DynamicApplicationSix", fromRecord("288: 60 00 01 04"), "7: unknown dynamic application"},
     {"LbTypeThree", fromRecord("148: 03; 290: 0e"), "7: Invalid LB Type"},
     {"LbOptionsWithoutEnd", fromRecord("154: '" + std::string(128, 'o') + "; 290: 0e"), "7: Invalid LB Options"},
-    {"JumptoNameWithoutEnd", fromRecord("0: '" + std::string(64, 'n') + "; 290: 04"),
-     "32: id is too long: " + std::string(64, 'n')},
     {"SnatAddressListType", fromRecord("0: 10 00; 290: 07"), "33: unknown address type: 16"},
     {"DnatReversedRange", fromRecord("0: 01 00 00 00 0a 00 00 01; 144: 00 5a 00 50; 282: 03; 290: 08"),
      "7: reversed port range"},

@@ -52,6 +52,25 @@ struct GoldenCase {
 
 void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.name; }
 
+// An address read from a record whose fields are given; text fields may fill their width without a NUL.
+Make fromRecord(uint8_t type, std::vector<Field> fields) {
+    return [=](bool negate) {
+        Bytes rec(144, 0);
+        rec[0] = type;
+        rec[2] = negate ? 1 : 0;
+        for (const Field& f : fields) memcpy(&rec[f.off], f.bytes.data(), f.bytes.size());
+        return CKestFWAddressFactory::newFromMsgBuf(reinterpret_cast<const FWAddress_*>(rec.data()));
+    };
+}
+FWAddrSetID_t fullSetID(char c) {
+    FWAddrSetID_t id;
+    memset(id.name, c, sizeof id.name);
+    return id;
+}
+const std::string kFull38 = "addrset " + std::string(38, 'a');
+const std::string kFull131 = "str attr " + std::string(131, 'x');
+const std::string kFull76 = "sid attr " + std::string(76, 's');
+
 // clang-format off
 const std::vector<GoldenCase>& goldenCases() {
     static const std::vector<GoldenCase> cases = {
@@ -95,6 +114,12 @@ const std::vector<GoldenCase>& goldenCases() {
          14, {{4, {5, 0, 0, 0}}, {12, text("GET", 131)}}, "str attr GET"},
         {"attr_sid", make<CKestFWAttrSID>(8, "S-1-5-21-1"), nullptr,
          15, {{4, {8, 0, 0, 0}}, {12, text("S-1-5-21-1", 76)}}, "sid attr S-1-5-21-1"},
+        // Text fields that fill their width without a NUL are held as given and printed up to their end.
+        {"addrset_full", make<CKestFWAddrSetID>(fullSetID('a')), nullptr, 11, {{4, Bytes(38, 'a')}}, kFull38.c_str()},
+        {"attr_string_full", fromRecord(14, {{4, {5, 0, 0, 0}}, {12, Bytes(131, 'x')}}), nullptr,
+         14, {{4, {5, 0, 0, 0}}, {12, Bytes(131, 'x')}}, kFull131.c_str()},
+        {"attr_sid_full", fromRecord(15, {{4, {8, 0, 0, 0}}, {12, Bytes(76, 's')}}), nullptr,
+         15, {{4, {8, 0, 0, 0}}, {12, Bytes(76, 's')}}, kFull76.c_str()},
     };
     return cases;
 }
@@ -203,9 +228,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadRecord{"ipv6_range_words", {{0, {4}}, {4, cat(k2001db8, {0, 0, 0, 0xff})}, {20, {0x20, 0x01, 0x0d, 0xb9}}, {35, {1}}},
                   33, "invalid IPv6 range: 2001:db8::ff - 2001:db9::1"},
         BadRecord{"ipv4_prefix", {{0, {5}}, {8, {33}}}, 33, "invalid ipv4 cidr: 33"},
-        BadRecord{"ipv6_prefix", {{0, {6}}, {20, {129}}}, 33, "invalid ipv6 cidr: 129"},
-        BadRecord{"addrset_unterminated", {{0, {11}}, {4, Bytes(38, 'a')}}, 32, "id is too long: " + std::string(38, 'a')},
-        BadRecord{"string_unterminated", {{0, {14}}, {12, Bytes(131, 'x')}}, 32, "id is too long: " + std::string(131, 'x')}),
+        BadRecord{"ipv6_prefix", {{0, {6}}, {20, {129}}}, 33, "invalid ipv6 cidr: 129"}),
     [](const testing::TestParamInfo<BadRecord>& info) { return std::string(info.param.name); });
 // clang-format on
 

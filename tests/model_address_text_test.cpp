@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "invalid ethernet range: 00:00:00:00:00:02-01:00:00:00:00:01"},
         Refusal{"ether_range_single", build<CKestFWAddressEtherRange>("01:00:00:00:00:00-01:00:00:00:00:00"), 33,
                 "invalid ethernet range: 01:00:00:00:00:00-01:00:00:00:00:00"},
-        Refusal{"member_kind", member(3, "10.0.0.1"), 7, "unsupported address set type: 3"},
+        Refusal{"member_kind", member(3, "10.0.0.1"), 7, "unsupported address set type3"},
         Refusal{"member_mac_bad_digit", member(FW_ADDRSET_MAC, "00:11:22:33:44:zz"), 33, "00:11:22:33:44:zz"},
         Refusal{"addrset_38", build<CKestFWAddrSetID>(k38.c_str()), 32, "id is too long: " + k38},
         Refusal{"attr_string_129", build<CKestFWAttrString>(7, k129.c_str()), 32, "id is too long: " + k129},

@@ -140,7 +140,7 @@ const RefusalCase kRefusals[] = {
      "41: TCP options is too long: 41"},
     {"RangeTextOfOnePort", [] { CKestFWProtocolSpecL4PortRange(2, "80-80"); }, "38: invalid TCP/UDP port range: 80-80"},
     {"PortText", [] { CKestFWProtocolSpecL4Port(2, "80x"); }, "38: invalid TCP/UDP port: 80x"},
-    {"Dscp64", [] { CKestFWProtocolSpecDSCP(64); }, "60: bad dscp markings"},
+    {"Dscp64", [] { CKestFWProtocolSpecDSCP(64); }, "7: bad dscp markings"},
     {"SetTextBadToken", [] { CKestFWProtocolSpecL4PortSet(2, "80, http, 443"); },
      "38: invalid TCP/UDP port: 80, http, 443"},
     {"SetEightPackedRanges",

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/KestFWAddressIPv4.h"
@@ -202,18 +203,43 @@ TEST(RuleRecord, FamilyIsMarkedDerivedWhenUnsetAndReadBackOnlyWhenExplicit) {
     EXPECT_EQ(readBack(set)->toString(), "rule 0 at 0 inout inet protocol any from ip 10.0.0.1 to any accept;");
 }
 
+const std::string kTcp = "1240: 01; 1280: 80; 1281: 02; 1284: 0600; 1384: 01000000; ";
+const std::string kUdp = "1240: 01; 1280: 80; 1281: 02; 1284: 1100; 1384: 01000000; ";
+const std::string kIcmp = "1240: 01; 1280: 80; 1281: 02; 1284: 0100; 1384: 01000000; ";
+
 TEST(RuleRecord, KernelMarksAreRead) {
-    const std::pair<std::string, std::string> cases[] = {
+    // Per record: its text and, unless "-", the port and connection blocks it is written back with. A
+    // spec of any kind in any slot is read and printed; it is written back only where its kind travels,
+    // and always inside its own block.
+    const std::tuple<std::string, std::string, std::string> cases[] = {
         {"1240: 01; 1280: 80; 1281: 02; 1283: 40; 1284: 0600; 1298: 2800 0c00 0204 05b4 0103 0307 0101 0402;"
          "1384: 01000000",
          "# internal # rule 0 at 0 inout protocol " + proto(6) +
-             " tcpoptions 0x020405b40103030701010402 from any to any accept;"},
-        {"1240: 01; 1281: 06; 1384: 43000000", "rule 0 at 0 (s) in protocol any from any to any with L7 copy accept;"},
+             " tcpoptions 0x020405b40103030701010402 from any to any accept;",
+         "-"},
+        {"1240: 01; 1281: 06; 1384: 43000000", "rule 0 at 0 (s) in protocol any from any to any with L7 copy accept;",
+         "-"},
+        {kTcp + "588: 2100 1200", "rule 0 at 0 inout protocol " + proto(6) + " from any flag 0x0012 to any accept;",
+         ""},
+        {kTcp + "1290: 2800 0400 0204 05b4",
+         "rule 0 at 0 inout protocol " + proto(6) + " tcpoptions 0x020405b4 from any to any accept;",
+         "1298: 2800 0400 0204 05b4"},
+        {kIcmp + "626: 3200 02000000 0800",
+         "rule 0 at 0 inout protocol " + proto(1) + " from any to any typecode 8:0 accept;", ""},
+        {kUdp + "1290: 0800 0035", "rule 0 at 0 inout protocol " + proto(17) + " port 53 from any to any accept;", ""},
     };
-    for (const auto& c : cases) {
-        std::unique_ptr<CKestFWRule> r = readBack(recordOf(c.first));
-        ASSERT_NE(r, nullptr) << c.second;
-        EXPECT_EQ(r->toString(), c.second);
+    for (const auto& [bytes, text, written] : cases) {
+        std::unique_ptr<CKestFWRule> r = readBack(recordOf(bytes));
+        ASSERT_NE(r, nullptr) << text;
+        EXPECT_EQ(r->toString(), text);
+        if (written == "-") continue;
+        const std::vector<uint8_t> got = serialise(*r), want = recordOf(written);
+        EXPECT_EQ(std::vector<uint8_t>(got.begin() + 588, got.begin() + 664),
+                  std::vector<uint8_t>(want.begin() + 588, want.begin() + 664))
+            << text;
+        EXPECT_EQ(std::vector<uint8_t>(got.begin() + 1286, got.begin() + 1342),
+                  std::vector<uint8_t>(want.begin() + 1286, want.begin() + 1342))
+            << text;
     }
     // Without the kernel's active bit a time-profile rule reads back inactive.
     std::unique_ptr<CKestFWRule> l7 = readBack(recordOf(goldenCases().back().bytes));
@@ -270,6 +296,9 @@ INSTANTIATE_TEST_SUITE_P(
                                         "(size: 38greater than max size: 37)"},
                       BadRecordCase{"SNATOnEthertype", "1240: 07; 1281: 00", 7, "no exception"},
                       BadRecordCase{"PortWithoutTcp", "626: 0a00 0050", 7, "no exception"},
+                      // A spec whose body is longer than the port block is not read past the block.
+                      BadRecordCase{"OptionsInPortBlock", "588: 2900 2800", 9,
+                                    "9: expect 42 byte in message buffer, but only get 36 bytes"},
                       BadRecordCase{"ExplicitInetWithIPv6Source", "1281: 12; 1280: 01; 12: 02000000 20010db8", 7,
                                     "7: af conflicts with rule address"}),
     ::testing::PrintToStringParamName());

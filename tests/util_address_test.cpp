@@ -40,10 +40,15 @@ TEST(AddressText, MacWithOptionalMask) {
         if (!ParseMACString(t, mac, mask)) return std::string(mac[0] == 9 ? "-" : "written");
         return macText(mac) + "/" + macText(mask);
     };
-    EXPECT_EQ(each({"00:50:56:AB:cd:ef", "00-50-56-ab-cd-ef/ff-ff-00-00-00-00", "00:50:56:ab:cd", "00:50:56:ab:cd:ef:01",
-                    "00:50:56:ab:cd:ef/", "00:50:56:ab:cd:eg", "00:50:56-ab:cd:ef"},
+    // Each group reads as "%hhx" does: blanks, a sign, "0x", any number of digits (the low byte is kept);
+    // the text after the sixth group is not read.
+    EXPECT_EQ(each({"00:50:56:AB:cd:ef", "00-50-56-ab-cd-ef/ff-ff-00-00-00-00", "00:50:56:ab:cd",
+                    "00:50:56:ab:cd:ef:01", "00:50:56:ab:cd:ef/", "00:50:56:ab:cd:eg", "00:50:56-ab:cd:ef",
+                    "0x0: 0X50:+56:-1:abc:fffffffffffffff1f", "0x:50:56:ab:cd:ef"},
                    parse),
-              (V{"00:50:56:ab:cd:ef/ff:ff:ff:ff:ff:ff", "00:50:00:00:00:00/ff:ff:00:00:00:00", "-", "-", "-", "-", "-"}));
+              (V{"00:50:56:ab:cd:ef/ff:ff:ff:ff:ff:ff", "00:50:00:00:00:00/ff:ff:00:00:00:00", "-",
+                 "00:50:56:ab:cd:ef/ff:ff:ff:ff:ff:ff", "-", "00:50:56:ab:cd:0e/ff:ff:ff:ff:ff:ff", "-",
+                 "00:50:56:ff:bc:1f/ff:ff:ff:ff:ff:ff", "-"}));
 }
 
 // A network comes back with its host bits cleared and its mask; a range as its two ends.

@@ -139,9 +139,11 @@ TEST(Numbers, WholeTextConversionsAtTheirLimits) {
             return fn(t, &w) ? std::to_string(w) : w == -7 ? "-" : "written";
         };
     };
-    EXPECT_EQ(each({"65535", "65536", "80x", "-1", "0"}, bounded(Str2Port)), (V{"65535", "-", "-", "-", "0"}));
-    EXPECT_EQ(each({"32", "33"}, bounded(Str2CIDR4)), (V{"32", "-"}));
-    EXPECT_EQ(each({"128", "129", ""}, bounded(Str2CIDR6)), (V{"128", "-", "-"}));
+    // Signed decimals are read; a negative one is the narrowest value: port 0, a host prefix.
+    EXPECT_EQ(each({"65535", "65536", "80x", "-1", "0", "+80"}, bounded(Str2Port)),
+              (V{"65535", "-", "-", "0", "0", "80"}));
+    EXPECT_EQ(each({"32", "33", "-1"}, bounded(Str2CIDR4)), (V{"32", "-", "32"}));
+    EXPECT_EQ(each({"128", "129", "", "-5"}, bounded(Str2CIDR6)), (V{"128", "-", "-", "128"}));
 }
 
 TEST(Numbers, PortRanges) {
@@ -183,8 +185,9 @@ TEST(Lists, ComponentsTimeoutsEtherTypesProtocols) {
         if (!ParseTimeoutList(t, v, 3)) return std::string(v[0] == 7 ? "-" : "written");
         return std::to_string(v[0]) + "," + std::to_string(v[1]) + "," + std::to_string(v[2]);
     };
-    EXPECT_EQ(each({"10, 20:30", "10 20", "10 20 30 40", "10 -1 30", "10 x 30", ""}, timeouts),
-              (V{"10,20,30", "-", "-", "-", "-", "-"}));
+    // A value past 32 bits is held at the largest one.
+    EXPECT_EQ(each({"10, 20:30", "10 20", "10 20 30 40", "10 -1 30", "10 x 30", "", "+10 4294967296 -0"}, timeouts),
+              (V{"10,20,30", "-", "-", "-", "-", "-", "10,4294967295,0"}));
     EXPECT_EQ(TimeoutName2ID("DFW.TCP.OPENING"), 1u);
     EXPECT_EQ(TimeoutName2ID("dfw.tcp"), 24u);
     for (unsigned i = 0; i < KESTFW_TIMEOUT_COUNT; ++i) EXPECT_EQ(TimeoutName2ID(g_kestfw_timeout_name[i]), i);
@@ -195,12 +198,21 @@ TEST(Lists, ComponentsTimeoutsEtherTypesProtocols) {
     const unsigned short wantEt[3] = {htons(0x800), htons(0x86dd), htons(2054)};
     EXPECT_EQ(bytes(et, n * 2), bytes(wantEt, 6));
     n = 99;
-    EXPECT_FALSE(ParseEtherTypeString("0x10000", et, 4, &n) || ParseEtherTypeString("1,2,3", et, 2, &n));
+    EXPECT_FALSE(ParseEtherTypeString("0x10000", et, 4, &n) || ParseEtherTypeString("1,x", et, 4, &n));
     EXPECT_EQ(n, 99u);
+    // A list longer than `max` is taken up to `max`; nothing is written past it. A negative value is 0.
+    unsigned short etFence[4] = {7, 7, 7, 7};
+    ASSERT_EQ(ParseEtherTypeString("-1 2 3 x", etFence, 2, &n), 1);
+    EXPECT_EQ(n, 2u);
+    const unsigned short wantFence[4] = {0, htons(2), 7, 7};
+    EXPECT_EQ(bytes(etFence, 8), bytes(wantFence, 8));
     uint8_t pr[4];
     ASSERT_EQ(ParseProtocolString("tcp,udp 1", pr, 4, &n), 1);
     EXPECT_EQ(bytes(pr, n), (Bytes{6, 17, 1}));
     EXPECT_FALSE(ParseProtocolString("256", pr, 4, &n) || ParseProtocolString("notaprotocol", pr, 4, &n));
+    uint8_t prFence[4] = {7, 7, 7, 7};
+    ASSERT_EQ(ParseProtocolString("+6 -1 17", prFence, 2, &n), 1);
+    EXPECT_EQ(bytes(prFence, 4), (Bytes{6, 0, 7, 7}));
 }
 
 TEST(Text, CopiesAddressesAndByteOrder) {
@@ -236,6 +248,9 @@ TEST(TimeText, IntervalsAndDays) {
     EXPECT_EQ(s, 32700u);
     EXPECT_EQ(secstoTimeStr(32700), "9:5");
     EXPECT_FALSE(timeStrToSecs("24:00", &s) || timeStrToSecs("9", &s));
+    // Only HH:MM is read; what follows it is left alone.
+    EXPECT_TRUE(timeStrToSecs("9:00:30", &s) && s == 32400u);
+    EXPECT_TRUE(timeStrToSecs("17:30 pm", &s) && s == 63000u);
     EXPECT_EQ(ConvertIntToDayStr(7), "INVALID");
 
     // Per text: the stored start, end and day, then the interval printed and read back unchanged.

@@ -15,5 +15,6 @@
 #include "kestfw_addrset.h"
 #include "kestfw_runner.h"
 #include "kestfw_conn.h"
+#include "kestfw_query.h"
 
 #endif /* KESTFW_H */

@@ -27,6 +27,18 @@ bool parseU32(const std::string& s, uint32_t& out) {
     return true;
 }
 
+// At most 19 digits, so the value cannot wrap.
+bool parseU64(const std::string& s, uint64_t& out) {
+    if (s.empty() || s.size() > 19) return false;
+    uint64_t v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + uint64_t(c - '0');
+    }
+    out = v;
+    return true;
+}
+
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -242,6 +254,25 @@ std::string ControlCommands::run(const std::string& line) {
             }
         }
         return bad("unknown show request");
+    }
+
+    if (verb == "count" && t.size() >= 2) {
+        uint32_t a = 0;
+        uint64_t packets = 0, bytes = 0, misses = 0;
+        if (t[1] == "rule" && t.size() == 8) {
+            if (!parsePort(t[2], port)) return bad("bad port");
+            if (!parseU32(t[4], a) || (t[5] != "in" && t[5] != "out") || !parseU64(t[6], packets) ||
+                !parseU64(t[7], bytes))
+                return bad("usage: count rule <port> <ruleset> <rule id> in|out <packets> <bytes>");
+            return engine.countRule(port.data(), t[3], a, t[5] == "in", packets, bytes) ? kOk : bad("no such rule");
+        }
+        if (t[1] == "addrset" && t.size() == 8) {
+            if (!parsePort(t[2], port)) return bad("bad port");
+            if (!parseU32(t[4], a) || !parseU64(t[5], packets) || !parseU64(t[6], bytes) || !parseU64(t[7], misses))
+                return bad("usage: count addrset <port> <name> <way 0-3> <packets> <bytes> <misses>");
+            return engine.countAddrSet(port.data(), t[3], a, packets, bytes, misses) ? kOk : bad("no such set or way");
+        }
+        return bad("unknown count request");
     }
 
     if (verb == "fault" && t.size() >= 2) {

@@ -70,6 +70,14 @@ public:
     std::vector<Flow> flows(const uint8_t* port) const;
     // The port's failure policy, -1 when never set.
     int failPolicy(const uint8_t* port) const;
+    // Advances the statistics of rule `ruleId` of rule set `ruleSet`: `packets` evaluations and hits,
+    // one session, packets and bytes inbound or outbound. False when there is no such rule.
+    bool countRule(const uint8_t* port, const std::string& ruleSet, uint32_t ruleId, bool inbound, uint64_t packets,
+                   uint64_t bytes);
+    // Advances the statistics of address set `name`: packets and bytes on way `way` (SetWay) count as
+    // matches, `noMatch` as misses. False when there is no such set or way.
+    bool countAddrSet(const uint8_t* port, const std::string& name, uint32_t way, uint64_t packets, uint64_t bytes,
+                      uint64_t noMatch);
 
     bool addFault(const Fault& f);
     void clearFaults();

@@ -37,6 +37,18 @@ constexpr Entry kHandlers[] = {
     {Conn::kSetAttr, handleSetConnAttr},
     {Conn::kGetAttrInfo, handleGetConnAttrInfo},
     {Conn::kGetDPIInfo, handleGetConnectionDPIInfo},
+    {Opcode::kGetRuleSetList, handleGetRuleSetList},
+    {Opcode::kGetRuleCountOfRuleSet, handleGetRuleCountOfRuleSet},
+    {Opcode::kGetRuleSetInfo, handleGetRuleSetInfo},
+    {Opcode::kGetRuleOfRuleSet, handleGetRuleOfRuleSet},
+    {Opcode::kGetStatOfRuleSet, handleGetStatOfRuleSet},
+    {Opcode::kGetAddrSetTypeAndSize, handleGetAddrSetTypeAndSize},
+    {Opcode::kGetAddrSetInfo, handleGetAddrSetInfo},
+    {Opcode::kGetAddressOfAddrSet, handleGetAddressOfAddrSet},
+    {Opcode::kGetAddrSetCount, handleGetAddrSetCount},
+    {Opcode::kGetAddrSetList, handleGetAddrSetList},
+    {Opcode::kGetAddrSetStatList, handleGetAddrSetStatList},
+    {Opcode::kGetSharedAddrSet, handleGetSharedAddrSet},
 };
 }  // namespace
 

@@ -30,6 +30,18 @@ Handler findHandler(uint16_t opcode);
 
 // Queries (rule-set and address-set reads).
 uint32_t handleGetRuleSetCount(CommandContext& ctx);
+uint32_t handleGetRuleSetList(CommandContext& ctx);
+uint32_t handleGetRuleCountOfRuleSet(CommandContext& ctx);
+uint32_t handleGetRuleSetInfo(CommandContext& ctx);
+uint32_t handleGetRuleOfRuleSet(CommandContext& ctx);
+uint32_t handleGetStatOfRuleSet(CommandContext& ctx);
+uint32_t handleGetAddrSetTypeAndSize(CommandContext& ctx);
+uint32_t handleGetAddrSetInfo(CommandContext& ctx);
+uint32_t handleGetAddressOfAddrSet(CommandContext& ctx);
+uint32_t handleGetAddrSetCount(CommandContext& ctx);
+uint32_t handleGetAddrSetList(CommandContext& ctx);
+uint32_t handleGetAddrSetStatList(CommandContext& ctx);
+uint32_t handleGetSharedAddrSet(CommandContext& ctx);
 
 // Rule sets, roots and jump targets.
 uint32_t handleCreateRuleSet(CommandContext& ctx);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "sim/engine/SimConnState.h"
+#include "sim/engine/SimCounters.h"
 #include "sim/engine/SimWire.h"
 
 namespace KestSim {
@@ -71,6 +72,7 @@ struct Filter {
     bool sharedAddrSets = false;
     std::map<uint32_t, IpRepChunk> ipRepChunks;  // by chunk number
     ConnTable conns;
+    TrafficCounters counters;                    // statistics of rules and address sets
 };
 
 struct Limits {

@@ -103,6 +103,18 @@ constexpr uint16_t kClearAddrSet = 62;
 constexpr uint16_t kDestroyAllAddrSet = 63;
 constexpr uint16_t kCreateIpRepChunk = 95;
 constexpr uint16_t kDestroyIpRepChunk = 98;
+constexpr uint16_t kGetRuleSetList = 2;
+constexpr uint16_t kGetRuleCountOfRuleSet = 8;
+constexpr uint16_t kGetRuleSetInfo = 9;
+constexpr uint16_t kGetRuleOfRuleSet = 10;
+constexpr uint16_t kGetStatOfRuleSet = 11;
+constexpr uint16_t kGetAddrSetTypeAndSize = 15;
+constexpr uint16_t kGetAddrSetInfo = 16;
+constexpr uint16_t kGetAddressOfAddrSet = 17;
+constexpr uint16_t kGetAddrSetCount = 20;
+constexpr uint16_t kGetAddrSetList = 21;
+constexpr uint16_t kGetAddrSetStatList = 22;
+constexpr uint16_t kGetSharedAddrSet = 42;
 }  // namespace Opcode
 
 }  // namespace KestSim

@@ -44,7 +44,8 @@ void CKestFWCmdSetRootRuleSet::addJumpRule(unsigned int number, bool layer3, con
     std::unique_ptr<CKestFWProtocol> protocol(new CKestFWProtocol(layer3));
     std::unique_ptr<CKestFWProtocolSpecList> specs(new CKestFWProtocolSpecList(0));
     specs->addSpec(new CKestFWProtocolSpecStateless());
-    std::unique_ptr<CKestFWRuleAction> action(new CKestFWRuleActionJumpto(&target));
+    // The target goes by its name: a name that fills the field without its NUL is too long for a root.
+    std::unique_ptr<CKestFWRuleAction> action(new CKestFWRuleActionJumpto(ruleSetName(target).c_str()));
     m_rules.addRule(new CKestFWRule(number, int(number), FW_RULE_DIR_INOUT, protocol.release(), specs.release(),
                                     nullptr, nullptr, nullptr, nullptr, action.release(), true, false, false, nullptr,
                                     nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, false, false, 0));

@@ -12,11 +12,6 @@ namespace KestFirewall {
 namespace {
 constexpr size_t kIdSize = sizeof(FWAddrSetID_t);
 static_assert(kIdSize == 38, "address-set name is 38 bytes");
-
-// A name that fills its 38 bytes without a NUL cannot be told apart from a longer one.
-void checkTerminated(const FWAddrSetID_t& id) {
-    if (memchr(id.name, '\0', kIdSize) == nullptr) throw CIDTooLongException(std::string(id.name, kIdSize).c_str());
-}
 }  // namespace
 
 CKestFWAddrSetID::CKestFWAddrSetID(const char* name, bool negate) : CKestFWAddress(negate), m_id() {
@@ -26,15 +21,14 @@ CKestFWAddrSetID::CKestFWAddrSetID(const char* name, bool negate) : CKestFWAddre
     memcpy(m_id.name, name, len + 1);
 }
 
-CKestFWAddrSetID::CKestFWAddrSetID(FWAddrSetID_t id, bool negate) : CKestFWAddress(negate), m_id(id) {
-    checkTerminated(m_id);
-}
+// An identifier, given or read back, is kept byte for byte, terminated or not: every reader stops at
+// the end of the 38-byte field.
+CKestFWAddrSetID::CKestFWAddrSetID(FWAddrSetID_t id, bool negate) : CKestFWAddress(negate), m_id(id) {}
 
 CKestFWAddrSetID::CKestFWAddrSetID(const FWAddress_* rec) : m_id() {
     AddressUtil::checkRecord(rec, FW_ADDRESS_ADDRSET);
     m_negate = AddressUtil::recordNegate(rec);
     AddressUtil::recordBytes(rec, 4, m_id.name, kIdSize);
-    checkTerminated(m_id);
 }
 
 std::string CKestFWAddrSetID::getName() const { return std::string(m_id.name, strnlen(m_id.name, kIdSize)); }

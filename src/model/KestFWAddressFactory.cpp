@@ -101,7 +101,7 @@ CKestFWAddress* CKestFWAddressFactory::newFromString(FWAddrSetType_t kind, const
             if (strchr(text, '/') != nullptr) return new CKestFWAddressIPv4CIDR(text, false);
             return new CKestFWAddressIPv4(text, false);
         default:
-            throw CUnsupportedException("unsupported address set type: ", static_cast<unsigned>(kind));
+            throw CUnsupportedException("unsupported address set type", static_cast<unsigned>(kind));
     }
 }
 

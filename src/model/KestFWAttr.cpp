@@ -50,13 +50,8 @@ std::string appName(int32_t id) {
 
 template <FWAttrIDValType V>
 CKestFWAttr<V>::CKestFWAttr(const FWAddress_* rec) : CKestFWAddressAttr(checkAttrRecord(rec, V)) {
-    if (V == FW_ATTR_VAL_STRING || V == FW_ATTR_VAL_SID) {
-        // The value text must end inside its field, or it would run into bytes no one wrote.
-        const uint8_t* text = m_body + kTextOff;
-        size_t width = textWidthOf(V);
-        if (memchr(text, '\0', width) == nullptr)
-            throw CIDTooLongException(std::string(reinterpret_cast<const char*>(text), width).c_str());
-    }
+    // A string or SID value that fills its field without a NUL is kept as it came: the text readers stop
+    // at the field's end, and writing the record back gives the same bytes.
 }
 
 template <FWAttrIDValType V>

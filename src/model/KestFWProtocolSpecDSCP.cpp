@@ -6,7 +6,7 @@ namespace KestFirewall {
 
 CKestFWProtocolSpecDSCP::CKestFWProtocolSpecDSCP(unsigned char value)
     : CKestFWProtocolSpec(FW_SPEC_DIR_PROTOCOL, false), m_value(value) {
-    if (value >= kLimit) throw CUnsupportedException(60, "bad dscp markings");
+    if (value >= kLimit) throw CUnsupportedException("bad dscp markings");
 }
 
 // A marking is never negated, so the text has no "not ".

@@ -14,10 +14,12 @@ CKestFWRuleActionJumpto::CKestFWRuleActionJumpto(const char* ruleSetName) : m_id
 }
 
 CKestFWRuleActionJumpto::CKestFWRuleActionJumpto(const FWRuleSetID_t* id) : m_id() {
-    if (id == nullptr) return;
-    if (memchr(id->name, '\0', sizeof id->name) == nullptr)
-        throw CIDTooLongException(std::string(id->name, sizeof id->name).c_str());
-    memcpy(&m_id, id, sizeof m_id);
+    // The identifier is kept as given, terminated or not; readers stop at the end of the field.
+    if (id != nullptr) memcpy(&m_id, id, sizeof m_id);
+}
+
+std::string CKestFWRuleActionJumpto::getTarget() const {
+    return std::string(m_id.name, strnlen(m_id.name, sizeof m_id.name));
 }
 
 CKestFWRuleActionJumpto::~CKestFWRuleActionJumpto() = default;

@@ -103,15 +103,13 @@ CKestFWAddress* readAddress(ByteReader& r, size_t offset) {
     return CKestFWAddressFactory::newFromMsgBuf(rec, FW_ADDRESS_RECORD_SIZE, &used);
 }
 
-// One protocol spec record of `width` bytes; a kind the slot does not carry raises.
-CKestFWProtocolSpec* readSpec(ByteReader& r, size_t offset, size_t width, bool (*fits)(unsigned int)) {
+// One protocol spec record of `width` bytes. Whatever kind a slot holds is taken: the rule prints it and
+// writes each kind back only where it belongs, always inside the block it came from.
+CKestFWProtocolSpec* readSpec(ByteReader& r, size_t offset, size_t width) {
     r.seek(offset);
     const uint8_t* rec = r.view(width);
     if (rec == nullptr) throw CInsufficientMsgBufException(static_cast<unsigned>(width), 0);
-    std::unique_ptr<CKestFWProtocolSpec> spec(
-        CKestFWProtocolSpecFactory::newFromMsgBuf(rec, static_cast<unsigned int>(width)));
-    if (spec && !fits(spec->getSpecType())) throw CUnknownProtocolSpecTypeException(spec->getSpecType());
-    return spec.release();
+    return CKestFWProtocolSpecFactory::newFromMsgBuf(rec, static_cast<unsigned int>(width));
 }
 
 CKestFWContainerID* readName(ByteReader& r, size_t offset) {
@@ -744,9 +742,8 @@ void CKestFWRuleBuilder::init(const FWRule_* record) {
     }
 
     // 4. One port spec per side.
-    auto portKind = [](unsigned int t) { return isPortKind(t); };
-    setSourcePort(readSpec(r, kOffSrcPort, FW_RULE_PORT_BLOCK_SIZE, portKind));
-    setDestPort(readSpec(r, kOffDstPort, FW_RULE_PORT_BLOCK_SIZE, portKind));
+    setSourcePort(readSpec(r, kOffSrcPort, FW_RULE_PORT_BLOCK_SIZE));
+    setDestPort(readSpec(r, kOffDstPort, FW_RULE_PORT_BLOCK_SIZE));
     KFW_DEBUG(KFW_COMP_RULE, 2, "reading rule ports\n");
 
     // 5. The connection block: modes, then its two protocol spec slots. The DSCP bits stay behind.
@@ -754,10 +751,8 @@ void CKestFWRuleBuilder::init(const FWRule_* record) {
     if (mode & kModeStateless) setStateless();
     if (mode & kModeSloppy) setSloppy();
     if (mode & kModeStrict) setStrict();
-    auto flagsOrICMP = [](unsigned int t) { return t == FW_PROTO_SPEC_TCP_FLAGS || t == FW_PROTO_SPEC_ICMP_TYPE; };
-    auto options = [](unsigned int t) { return t == FW_PROTO_SPEC_TCP_OPTIONS; };
-    addProtocolSpec(readSpec(r, kOffFlagsOrICMPSlot, kConnBlockEnd - kOffFlagsOrICMPSlot, flagsOrICMP));
-    addProtocolSpec(readSpec(r, kOffOptionsSlot, kConnBlockEnd - kOffOptionsSlot, options));
+    addProtocolSpec(readSpec(r, kOffFlagsOrICMPSlot, kConnBlockEnd - kOffFlagsOrICMPSlot));
+    addProtocolSpec(readSpec(r, kOffOptionsSlot, kConnBlockEnd - kOffOptionsSlot));
     KFW_DEBUG(KFW_COMP_RULE, 2, "reading rule protocol spec: mode 0x%04x\n", mode);
 
     // 6. Action and tag.

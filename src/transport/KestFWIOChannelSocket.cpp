@@ -66,9 +66,13 @@ CKestFWIOChannelSocket::CKestFWIOChannelSocket(int socketType, const char* host,
         // Each message waits for its answer: nothing is gained by holding small sends back.
         m_socket->SetNoDelay(true);
     } catch (const Sockets::SocketException& e) {
-        throw CSocketException(("cannot connect to " + std::string(host) + ":" + service + ": " + e.what()).c_str());
+        // Not a library exception: the exported function that asked for the channel reports it as an
+        // internal error, so the reason is written here, where it is still known.
+        KFW_WARN("cannot connect to %s:%s: %s\n", host, service, e.what());
+        throw;
     } catch (const std::invalid_argument& e) {
-        throw CSocketException((std::string("cannot connect without ") + (host ? "a port" : "an address")).c_str());
+        KFW_WARN("cannot connect without %s (%s)\n", host == nullptr ? "an address" : "a port", e.what());
+        throw;
     }
     KFW_DEBUG(KFW_COMP_IO, 1, "connected socket to %s:%s\n", host, service);
 }

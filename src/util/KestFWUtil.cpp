@@ -174,8 +174,8 @@ int timeStrToSecs(const std::string& text, unsigned long* seconds) {
     if (seconds == nullptr) return 0;
     struct tm tm;
     memset(&tm, 0, sizeof tm);
-    const char* rest = strptime(text.c_str(), "%H:%M", &tm);
-    if (rest == nullptr || *skipSpace(rest) != '\0') return 0;
+    // Only the hours and minutes are read: whatever follows them ("9:00 am", "9:00:30") is left alone.
+    if (strptime(text.c_str(), "%H:%M", &tm) == nullptr) return 0;
     *seconds = static_cast<unsigned long>(tm.tm_hour) * 3600 + static_cast<unsigned long>(tm.tm_min) * 60;
     return 1;
 }
@@ -498,17 +498,20 @@ int Str2Uint(const char* text, int base, unsigned int* out) {
     return 1;
 }
 
-static int str2Bounded(const char* text, long limit, long* out) {
+// A signed decimal below `limit`. The bound is only an upper one, so a negative text is accepted too; no
+// field holds a negative value, and it is given `negativeAs`, the narrowest value of its kind.
+static int str2Bounded(const char* text, long limit, long negativeAs, long* out) {
     if (out == nullptr) return 0;
     long v = 0;
-    if (!Str2Long(text, 10, &v) || v < 0 || v >= limit) return 0;
-    *out = v;
+    if (!Str2Long(text, 10, &v) || v >= limit) return 0;
+    *out = v < 0 ? negativeAs : v;
     return 1;
 }
 
-int Str2Port(const char* text, long* out) { return str2Bounded(text, 65536, out); }
-int Str2CIDR4(const char* text, long* out) { return str2Bounded(text, 33, out); }
-int Str2CIDR6(const char* text, long* out) { return str2Bounded(text, 129, out); }
+// A negative port is port 0; a negative prefix length is a single host (never the whole address space).
+int Str2Port(const char* text, long* out) { return str2Bounded(text, 65536, 0, out); }
+int Str2CIDR4(const char* text, long* out) { return str2Bounded(text, 33, 32, out); }
+int Str2CIDR6(const char* text, long* out) { return str2Bounded(text, 129, 128, out); }
 
 static int portRange(const char* text, long* low, long* high, bool strict) {
     if (text == nullptr || low == nullptr || high == nullptr) return 0;
@@ -582,11 +585,13 @@ int ParseTimeoutList(const char* text, unsigned int* values, unsigned int count)
                 return 0;
             }
             long v = 0;
-            if (!Str2Long(t.c_str(), 10, &v) || v < 0 || v > static_cast<long>(UINT_MAX)) {
+            if (!Str2Long(t.c_str(), 10, &v) || v < 0) {
                 KFW_WARN("bad timeout value: %s\n\n", t.c_str());
                 return 0;
             }
-            got.push_back(static_cast<unsigned>(v));
+            // Any decimal that is not negative is a timeout; one too large for its 32-bit slot is held
+            // at the largest timeout the slot can carry rather than cut to its low bits.
+            got.push_back(v > static_cast<long>(UINT_MAX) ? UINT_MAX : static_cast<unsigned>(v));
         }
     } catch (...) {
         KFW_WARN("out of memory\n\n");
@@ -609,8 +614,9 @@ unsigned int TimeoutName2ID(const char* name) {
 
 }  // extern "C"
 
-// Splits a list at ",", blank and tab and converts each item; the results are stored only when the
-// whole list converts and fits.
+// Splits a list at ",", blank and tab and converts each item; the results are stored only when every
+// item read converts. At most `max` items are read: a longer list is accepted and the items past `max`
+// are left unread, so nothing is written past the caller's `max` values.
 template <typename T, typename Convert>
 static int parseList(const char* text, T* out, unsigned max, unsigned* count, const char* what, Convert convert) {
     if (text == nullptr || out == nullptr || count == nullptr) return 0;
@@ -620,8 +626,9 @@ static int parseList(const char* text, T* out, unsigned max, unsigned* count, co
         boost::char_separator<char> sep(", \t");
         Tokens tokens(copy, sep);
         for (const std::string& t : tokens) {
+            if (got.size() >= max) break;
             T v{};
-            if (got.size() >= max || !convert(t, &v)) return 0;
+            if (!convert(t, &v)) return 0;
             got.push_back(v);
         }
     } catch (...) {
@@ -637,9 +644,10 @@ extern "C" {
 
 int ParseEtherTypeString(const char* text, unsigned short* out, unsigned int max, unsigned int* count) {
     return parseList(text, out, max, count, "ethertype", [](const std::string& t, unsigned short* v) {
+        // A signed number at most 65535; a negative one is Ethertype 0 rather than a wrapped value.
         long n = 0;
-        if (!Str2Long(t.c_str(), 0, &n) || n < 0 || n > 65535) return false;
-        *v = htons(static_cast<uint16_t>(n));
+        if (!Str2Long(t.c_str(), 0, &n) || n > 65535) return false;
+        *v = htons(static_cast<uint16_t>(n < 0 ? 0 : n));
         return true;
     });
 }
@@ -658,10 +666,12 @@ static int wellKnownProtocol(const char* name) {
 
 int ParseProtocolString(const char* text, uint8_t* out, unsigned int max, unsigned int* count) {
     return parseList(text, out, max, count, "protocol", [](const std::string& t, uint8_t* v) {
-        if (isdigit(static_cast<unsigned char>(t[0]))) {
-            long n = 0;
-            if (!Str2Long(t.c_str(), 10, &n) || n < 0 || n > 255) return false;
-            *v = static_cast<uint8_t>(n);
+        // Whatever reads as a signed decimal is a number below 256 (a negative one is protocol 0 rather
+        // than a wrapped value); anything else is a name.
+        long n = 0;
+        if (Str2Long(t.c_str(), 10, &n)) {
+            if (n > 255) return false;
+            *v = static_cast<uint8_t>(n < 0 ? 0 : n);
             return true;
         }
         struct protoent entry, *found = nullptr;
@@ -671,9 +681,9 @@ int ParseProtocolString(const char* text, uint8_t* out, unsigned int max, unsign
             *v = static_cast<uint8_t>(found->p_proto);
             return true;
         }
-        int n = wellKnownProtocol(t.c_str());
-        if (n < 0) return false;
-        *v = static_cast<uint8_t>(n);
+        const int known = wellKnownProtocol(t.c_str());
+        if (known < 0) return false;
+        *v = static_cast<uint8_t>(known);
         return true;
     });
 }

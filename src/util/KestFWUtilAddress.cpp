@@ -11,21 +11,38 @@ using namespace KestFirewall;
 
 namespace {
 
-bool trailingSpaceOnly(const char* p) {
-    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r') ++p;
-    return *p == '\0';
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
 }
 
-// Six hexadecimal bytes joined by `sep`, followed by the end of the text or by `stop`.
-const char* readMac(const char* p, char sep, char stop, uint8_t mac[6]) {
-    char pattern[12];
+// One "%hhx" group: blanks, an optional sign, an optional "0x", then any number of hexadecimal digits.
+// A group longer than a byte is accepted as the scanner accepts it and keeps its low eight bits (the
+// value is folded as it is read, so no run of digits can overflow); a "-" negates it modulo 256.
+const char* readHexByte(const char* p, uint8_t* out) {
+    while (isBlank(*p)) ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && hexDigit(p[2]) >= 0) p += 2;
+    if (hexDigit(*p) < 0) return nullptr;
+    unsigned v = 0;
+    for (; hexDigit(*p) >= 0; ++p) v = (v * 16 + static_cast<unsigned>(hexDigit(*p))) & 0xffu;
+    *out = static_cast<uint8_t>(negative ? (0x100u - v) & 0xffu : v);
+    return p;
+}
+
+// Six "%hhx" groups joined by `sep`; returns where the reading stopped. What follows is not looked at,
+// as the scanner's pattern ends with its last group.
+const char* readMac(const char* p, char sep, uint8_t mac[6]) {
     for (int i = 0; i < 6; ++i) {
-        pattern[2 * i] = 'H';
-        pattern[2 * i + 1] = sep;
+        if (i > 0 && *p++ != sep) return nullptr;
+        p = readHexByte(p, &mac[i]);
+        if (p == nullptr) return nullptr;
     }
-    pattern[11] = '\0';
-    if (kestfwScanFields(p, pattern, mac, nullptr, &p) != 6) return nullptr;
-    if (*p != '\0' && *p != stop && !trailingSpaceOnly(p)) return nullptr;
     return p;
 }
 
@@ -75,18 +92,16 @@ extern "C" {
 int ParseMACString(const char* text, uint8_t mac[6], uint8_t mask[6]) {
     if (text == nullptr || mac == nullptr || mask == nullptr) return 0;
     uint8_t a[6], m[6];
-    const char* slash = strchr(text, '/');
+    const bool hasMask = strchr(text, '/') != nullptr;
     bool ok = false;
     for (char sep : {':', '-'}) {
-        const char* rest = readMac(text, sep, '/', a);
+        const char* rest = readMac(text, sep, a);
         if (rest == nullptr) continue;
-        if (slash == nullptr) {
-            if (*rest == '/') continue;
+        if (!hasMask) {
             memset(m, 0xff, sizeof m);
             ok = true;
         } else {
-            if (*rest != '/') continue;
-            ok = readMac(rest + 1, sep, '\0', m) != nullptr;
+            ok = *rest == '/' && readMac(rest + 1, sep, m) != nullptr;
         }
         if (ok) break;
     }
