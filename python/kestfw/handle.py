@@ -123,10 +123,12 @@ def address_text(record):
                    Status.OUT_OF_MEMORY)
 
 
-def _last_parse_error(code):
+def _last_parse_error(code, operation):
+    """The error of a failed load: with its position when the parse itself failed with this status
+    (a file that cannot be opened, or arguments refused, leave no parse error behind)."""
     record = n.ParseErrorRecord()
-    if n.fn("FW_GetLastParseError")(ctypes.byref(record)) != 0:
-        return KestFWError(code, operation="parse")
+    if n.fn("FW_GetLastParseError")(ctypes.byref(record)) != 0 or record.status != code:
+        return KestFWError(code, operation=operation)
     return ParseError(code, n.status_text(code), n.c_text(record.input), record.line, record.first_column,
                       record.last_column, n.c_text(record.message))
 
@@ -138,17 +140,23 @@ class Config:
     handle on that channel (``handle``), which the caller then owns too.
     """
 
-    def __init__(self, text):
+    def __init__(self, text, _loader="FW_LoadConfigString"):
         data = text.encode("utf-8") if isinstance(text, str) else bytes(text)
         if b"\0" in data:
             raise KestFWError(Status.INVALID_ARGUMENT, operation="configuration text with a NUL byte")
         new_handle = n.c_handle_p()
         config = ctypes.c_void_p()
-        status = n.fn("FW_LoadConfigString")(data, ctypes.byref(new_handle), ctypes.byref(config))
+        self._list = None
+        status = n.fn(_loader)(data, ctypes.byref(new_handle), ctypes.byref(config))
         if status != 0:
-            raise _last_parse_error(status)
+            raise _last_parse_error(status, _loader)
         self._list = config.value
         self.handle = Handle(new_handle.value, owned=True) if new_handle.value else None
+
+    @classmethod
+    def from_file(cls, path):
+        """Loads the text of a file; errors name the file as their input."""
+        return cls(str(path), _loader="FW_LoadConfigFile")
 
     def evaluate(self, handle, port=None):
         """Sends the commands in text order on ``handle``; a port overrides each command's own."""
