@@ -16,5 +16,6 @@
 #include "kestfw_runner.h"
 #include "kestfw_conn.h"
 #include "kestfw_query.h"
+#include "kestfw_identity.h"
 
 #endif /* KESTFW_H */

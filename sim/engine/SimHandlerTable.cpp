@@ -49,6 +49,20 @@ constexpr Entry kHandlers[] = {
     {Opcode::kGetAddrSetList, handleGetAddrSetList},
     {Opcode::kGetAddrSetStatList, handleGetAddrSetStatList},
     {Opcode::kGetSharedAddrSet, handleGetSharedAddrSet},
+    {IdentityOpcode::kCreateContainer, handleCreateContainer},
+    {IdentityOpcode::kGetElementsOfContainer, handleGetElementsOfContainer},
+    {IdentityOpcode::kAddDomain2IPMapping, handleAddDomain2IPMapping},
+    {IdentityOpcode::kModifyDomainUuidMap, handleModifyDomainUuidMap},
+    {IdentityOpcode::kGetDomainUuidMap, handleGetDomainUuidMap},
+    {IdentityOpcode::kSetUid2SidMapping, handleSetUid2SidMapping},
+    {IdentityOpcode::kGetUid2SidMapping, handleGetUid2SidMapping},
+    {IdentityOpcode::kGetUid2SidMappingSize, handleGetUid2SidMappingSize},
+    {IdentityOpcode::kSetDnsConfigProfile, handleSetDnsConfigProfile},
+    {IdentityOpcode::kGetDnsConfigProfile, handleGetDnsConfigProfile},
+    {IdentityOpcode::kDeleteFqdnTree, handleDeleteFqdnTree},
+    {IdentityOpcode::kGetFqdnCount, handleGetFqdnCount},
+    {IdentityOpcode::kGetFqdnEntries, handleGetFqdnEntries},
+    {IdentityOpcode::kGetUuid, handleGetUuid},
 };
 }  // namespace
 

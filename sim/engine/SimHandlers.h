@@ -74,5 +74,20 @@ uint32_t handleSetAllConnection(CommandContext& ctx);
 uint32_t handleSetConnAttr(CommandContext& ctx);
 uint32_t handleGetConnAttrInfo(CommandContext& ctx);
 uint32_t handleGetConnectionDPIInfo(CommandContext& ctx);
+// Containers, name mappings, the DNS profile and the FQDN state.
+uint32_t handleCreateContainer(CommandContext& ctx);
+uint32_t handleGetElementsOfContainer(CommandContext& ctx);
+uint32_t handleAddDomain2IPMapping(CommandContext& ctx);
+uint32_t handleModifyDomainUuidMap(CommandContext& ctx);
+uint32_t handleGetDomainUuidMap(CommandContext& ctx);
+uint32_t handleSetUid2SidMapping(CommandContext& ctx);
+uint32_t handleGetUid2SidMapping(CommandContext& ctx);
+uint32_t handleGetUid2SidMappingSize(CommandContext& ctx);
+uint32_t handleSetDnsConfigProfile(CommandContext& ctx);
+uint32_t handleGetDnsConfigProfile(CommandContext& ctx);
+uint32_t handleDeleteFqdnTree(CommandContext& ctx);
+uint32_t handleGetFqdnCount(CommandContext& ctx);
+uint32_t handleGetFqdnEntries(CommandContext& ctx);
+uint32_t handleGetUuid(CommandContext& ctx);
 
 }  // namespace KestSim

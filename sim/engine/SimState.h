@@ -13,6 +13,7 @@
 
 #include "sim/engine/SimConnState.h"
 #include "sim/engine/SimCounters.h"
+#include "sim/engine/SimIdentityState.h"
 #include "sim/engine/SimWire.h"
 
 namespace KestSim {
@@ -73,6 +74,7 @@ struct Filter {
     std::map<uint32_t, IpRepChunk> ipRepChunks;  // by chunk number
     ConnTable conns;
     TrafficCounters counters;                    // statistics of rules and address sets
+    IdentityState identity;                      // containers and name mappings
 };
 
 struct Limits {
