@@ -17,6 +17,7 @@ create ruleset demo-l3 with {
     rule 10 inout protocol any from any to addrset web jumpto web-in;
     rule 11 inout protocol any from any to any drop;
 };
+create ruleset demo-l3_L2;
 set root ruleset demo-l3;
 """
 
@@ -25,13 +26,15 @@ def test_policy_reads_back(fw, sim):
     fw.apply(POLICY, HOST)
 
     # What the simulated module holds, in its own words.
-    assert sim.control("show rulesets host") == "rulesets 2"
+    assert sim.control("show rulesets host") == "rulesets 3"
     assert sim.control("show rules host web-in") == "rules 2"
     assert sim.control("show addrset host web").split()[8] == "3"
 
-    assert fw.rule_set_count(HOST) == 2
-    assert sorted(fw.rule_sets(HOST)) == ["demo-l3", "web-in"]
-    assert fw.root_rule_sets(HOST) == ("demo-l3", "")
+    assert fw.rule_set_count(HOST) == 3
+    assert sorted(fw.rule_sets(HOST)) == ["demo-l3", "demo-l3_L2", "web-in"]
+    # A single root names its layer-2 companion after itself.
+    assert fw.root_rule_sets(HOST) == ("demo-l3", "demo-l3_L2")
+    assert sim.control("show roots host").split()[1:3] == ["demo-l3", "demo-l3_L2"]
     assert fw.rule_count("web-in", port=HOST) == 2
 
     rules = fw.rules("web-in", port=HOST)
@@ -57,8 +60,8 @@ def test_rendered_rules_load_again_unchanged(fw):
     fw.apply(POLICY, HOST)
     original = fw.rules("demo-l3", port=HOST)
     body = "\n".join(r.text for r in original)
-    fw.apply("create ruleset copy with {\n%s\n};" % body, HOST)
-    copy = fw.rules("copy", port=HOST)
+    fw.apply("create ruleset again with {\n%s\n};" % body, HOST)
+    copy = fw.rules("again", port=HOST)
     assert [r.text for r in copy] == [r.text for r in original]
     assert [r.record for r in copy] == [r.record for r in original]
 
