@@ -4,7 +4,7 @@
 # test process for the device channel. A run that collects no test fails: pytest's "no tests
 # collected" (exit 5), like any other non-zero exit, is a failure here, and so is a run that
 # reports fewer passed tests than MIN_PASSED.
-#   scripts/run_pytest.sh [BUILD_DIR] [pytest arguments (default: python/tests)...]
+#   scripts/run_pytest.sh [BUILD_DIR] [pytest arguments...]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$top/build}" && pwd)
@@ -17,7 +17,9 @@ for f in "$build/src/libkestfw.so" "$build/sim/kestsimd" "$build/sim/libkestsim_
     [ -e "$f" ] || { echo "run_pytest: $f is missing; build first" >&2; exit 1; }
 done
 
-if [ $# -gt 0 ]; then targets=("$@"); else targets=("$top/python/tests"); fi
+# The test folder unless the arguments name tests themselves (options alone select within it).
+targets=("$@")
+case " $* " in *python/tests*) ;; *) targets=("$top/python/tests" "$@") ;; esac
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 set +e
