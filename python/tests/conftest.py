@@ -97,3 +97,12 @@ def fw(sim):
     """A socket-channel handle on the freshly reset daemon."""
     with kestfw.Handle.socket("127.0.0.1", sim.port) as handle:
         yield handle
+
+
+@pytest.fixture
+def language():
+    """Skips (visibly) where the library in use was built without the configuration language."""
+    try:
+        kestfw._native.fn("FW_LoadConfigString")
+    except kestfw.KestFWError:
+        pytest.skip("this libkestfw has no FW_LoadConfigString")

@@ -1,6 +1,11 @@
 """A handle on every channel carries a loaded configuration."""
 
+import pytest
+
 import kestfw
+
+# Every test here loads configuration text.
+pytestmark = pytest.mark.usefixtures("language")
 
 HOST = kestfw.Port()
 TEXT = "create addrset web with { ip 10.0.0.1, ip 10.0.0.2 };"

@@ -4,6 +4,9 @@ import pytest
 
 import kestfw
 
+# Every test here loads configuration text.
+pytestmark = pytest.mark.usefixtures("language")
+
 
 @pytest.mark.parametrize("text, code, line, column, last, message", [
     ("create ruleset r1", 16, 1, 18, 17, "syntax error, unexpected end of file, expecting ';'"),

@@ -4,6 +4,9 @@ import pytest
 
 import kestfw
 
+# Every test here loads configuration text.
+pytestmark = pytest.mark.usefixtures("language")
+
 HOST = kestfw.Port()  # the all-zero port: "host" in the daemon's control language
 
 POLICY = """
