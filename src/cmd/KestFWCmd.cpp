@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "base/KestFWException.h"
 #include "frame/KestFWLibHandle.h"
@@ -141,6 +142,8 @@ FWStatus_t CKestFWCmd::execute(CKestFWLibHandle* handle, void** reply, unsigned 
 
         dvs_port_* port = kfwPortType(&m_port) != 0 ? &m_port : nullptr;
         uint8_t* rec = static_cast<uint8_t*>(buf);
+        // The kernel answers in place: a retry must send the request as it was, not the answer.
+        const std::vector<uint8_t> request(rec, rec + recSize);
         FWStatus_t status = 0;
         for (unsigned attempt = 1; attempt <= kMaxAttempts; ++attempt) {
             unsigned int sent = handle->flushCommandBuffer(buf, recSize, port, ctx);
@@ -161,8 +164,7 @@ FWStatus_t CKestFWCmd::execute(CKestFWLibHandle* handle, void** reply, unsigned 
             KFW_WARN("failed to execute command %s: %s\n\n", name, FW_StatusToString(status));
             if (status != kStatusBadState) break;
             s_retryPause(1);
-            // The kernel is asked again with the request as it was sent.
-            ByteWriter(rec, recSize).putAt<uint32_t>(KEST_CMD_OFF_STATUS, 0);
+            memcpy(rec, request.data(), recSize);
         }
         handle->releaseCommandBuffer(buf);
         return status;
