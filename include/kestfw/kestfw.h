@@ -20,5 +20,6 @@
 #include "kestfw_settings.h"
 #include "kestfw_config.h"
 #include "kestfw_lang.h"
+#include "kestfw_writer.h"
 
 #endif /* KESTFW_H */

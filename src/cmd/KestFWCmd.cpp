@@ -142,8 +142,6 @@ FWStatus_t CKestFWCmd::execute(CKestFWLibHandle* handle, void** reply, unsigned 
 
         dvs_port_* port = kfwPortType(&m_port) != 0 ? &m_port : nullptr;
         uint8_t* rec = static_cast<uint8_t*>(buf);
-        // The kernel answers in place: a retry must send the request as it was, not the answer.
-        const std::vector<uint8_t> request(rec, rec + recSize);
         FWStatus_t status = 0;
         for (unsigned attempt = 1; attempt <= kMaxAttempts; ++attempt) {
             unsigned int sent = handle->flushCommandBuffer(buf, recSize, port, ctx);
@@ -157,14 +155,21 @@ FWStatus_t CKestFWCmd::execute(CKestFWLibHandle* handle, void** reply, unsigned 
             status = r.getAt<uint32_t>(KEST_CMD_OFF_STATUS);
             if (status == 0) {
                 checkCmdReply(rec + KEST_CMD_HDR_SIZE, unsigned(bodySize));
-                if (reply != nullptr) *reply = rec + KEST_CMD_HDR_SIZE;
                 if (replyLen != nullptr) *replyLen = unsigned(bodySize);
+                // A caller that takes no reply leaves nobody to give the message back.
+                if (reply != nullptr) *reply = rec + KEST_CMD_HDR_SIZE;
+                else handle->releaseCommandBuffer(buf);
                 return 0;
             }
             KFW_WARN("failed to execute command %s: %s\n\n", name, FW_StatusToString(status));
             if (status != kStatusBadState) break;
             s_retryPause(1);
-            memcpy(rec, request.data(), recSize);
+            // The kernel answers in place: a retry sends the request as it was, written again from
+            // the command rather than kept as a copy of every message.
+            if (!toMessage(buf, recSize, &written)) {
+                handle->releaseCommandBuffer(buf);
+                return 9;
+            }
         }
         handle->releaseCommandBuffer(buf);
         return status;
