@@ -145,11 +145,10 @@ CKestFWCmd* kfwRuleQuery(dvs_port_* port, const char* name, uint32_t query, unsi
 CKestFWCmd* kfwRuleQuery(dvs_port_* port, const char* name, uint32_t query, std::unique_ptr<CKestFWIDList> ids) {
     FWRuleSetID_t id = kfwRuleSetName(name);
     unsigned type = query & ~kStatQuery;
-    CKestFWCmd* cmd = (query & kStatQuery)
-                          ? static_cast<CKestFWCmd*>(new CKestFWCmdGetStatOfRuleSet(port, id, ids.get(), type))
-                          : new CKestFWCmdGetRuleOfRuleSet(port, id, ids.get(), type);
-    ids.release();
-    return cmd;
+    // The command owns the list from its first member on, also when its constructor gives up.
+    CKestFWIDList* list = ids.release();
+    if (query & kStatQuery) return new CKestFWCmdGetStatOfRuleSet(port, id, list, type);
+    return new CKestFWCmdGetRuleOfRuleSet(port, id, list, type);
 }
 
 CKestFWCmd* kfwCreateContainer(dvs_port_* port, const char* name, std::unique_ptr<KestFWL7List> attributes) {
