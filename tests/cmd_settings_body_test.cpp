@@ -442,8 +442,7 @@ TEST(KifStatReport, ShortReplyPrintsNothing) {
 // ---- Load-balancer request bodies sized from the size records -----------------------------------------
 
 TEST(LBConfigBody, SizedFromTheCountsWithSelectionAndOptionsCopied) {
-    std::unique_ptr<FWLBConfigSize_> sizes(new FWLBConfigSize_);
-    memset(sizes.get(), 0, sizeof *sizes);
+    std::unique_ptr<FWLBConfigSize_> sizes(new FWLBConfigSize_());
     sizes->bytes[0] = 2;
     sizes->bytes[4] = 0x2A;
     memcpy(&sizes->bytes[8], "uuid-text", 9);
@@ -468,8 +467,7 @@ TEST(LBConfigBody, SizedFromTheCountsWithSelectionAndOptionsCopied) {
 }
 
 TEST(LBConfigBody, MoreServicesThanTheRecordHoldsAreRefused) {
-    std::unique_ptr<FWLBConfigSize_> sizes(new FWLBConfigSize_);
-    memset(sizes.get(), 0, sizeof *sizes);
+    std::unique_ptr<FWLBConfigSize_> sizes(new FWLBConfigSize_());
     sizes->bytes[0] = 0xE9, sizes->bytes[1] = 0x03;  // 1001
     expectRaises([&] { CKestFWCmdGetLBConfig cmd(nullptr, sizes.get()); }, 17);
     CKestFWCmdGetLBConfig none(nullptr);
