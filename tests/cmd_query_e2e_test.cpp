@@ -16,6 +16,7 @@
 #include "model/KestFWAddressList.h"
 #include "model/KestFWIDList.h"
 #include "support/DaemonRoads.h"
+#include "support/RuleBuild.h"
 #include "support/SetSamples.h"
 #include "support/SimHandle.h"
 #include "support/Wire.h"
@@ -28,10 +29,7 @@ namespace {
 Bytes rulesOf(std::initializer_list<unsigned> which) {
     Bytes out;
     for (unsigned i : which) {
-        std::unique_ptr<CKestFWRule> r(sampleRule(i));
-        Bytes rec(sizeof(FWRule_));
-        unsigned used = 0;
-        r->toMessage(rec.data(), unsigned(rec.size()), &used);
+        const Bytes rec = serialise(*std::unique_ptr<CKestFWRule>(sampleRule(i)));
         out.insert(out.end(), rec.begin(), rec.end());
     }
     return out;
