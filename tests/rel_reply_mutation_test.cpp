@@ -8,8 +8,11 @@
 
 #include "sim/engine/SimFaults.h"
 #include "support/ApiCalls.h"
+#include "support/FdCount.h"
 #include "support/LogCapture.h"
 #include "support/SimHandle.h"
+
+KESTFW_CHECK_DESCRIPTORS_PER_TEST();
 
 namespace kestfw_test {
 namespace {

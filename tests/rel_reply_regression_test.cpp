@@ -10,8 +10,11 @@
 #include "cmd/KestFWCmd.h"
 #include "kestfw/kestfw.h"
 #include "support/ApiCalls.h"
+#include "support/FdCount.h"
 #include "support/LogCapture.h"
 #include "transport/KestFWMsgHdr.h"
+
+KESTFW_CHECK_DESCRIPTORS_PER_TEST();
 
 namespace kestfw_test {
 namespace {

@@ -14,6 +14,9 @@
 
 #include "cmd/KestFWCmd.h"
 #include "support/ApiCalls.h"
+#include "support/FdCount.h"
+
+KESTFW_CHECK_DESCRIPTORS_PER_TEST();
 
 namespace kestfw_test {
 namespace {
