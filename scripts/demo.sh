@@ -13,7 +13,7 @@ set -euo pipefail
 BUILD=${1:-build}
 
 for f in "$BUILD/sim/kestsimd" "$BUILD/sim/libkestsim_preload.so" "$BUILD/examples/kestfw_demo" \
-    "$BUILD/examples/kestfw_policy"; do
+    "$BUILD/examples/kestfw_policy" "$BUILD/examples/kestfw_readback"; do
     [ -e "$f" ] || { echo "demo: $f is missing; build first (bash scripts/dev.sh run)" >&2; exit 1; }
 done
 
@@ -87,7 +87,21 @@ channel() {
         echo "    kestsimd holds $rs: ${info/ generation/ rules, generation}"
         control "show records host $rs" | "$BUILD/examples/kestfw_demo" --rules "$rs"
     done
+    # The example policy file, loaded and sent by the library, then everything read back through the
+    # library's own queries and reports.
+    preloaded "$BUILD/examples/kestfw_readback" "$@" load "$POLICY"
+    preloaded "$BUILD/examples/kestfw_readback" "$@" readback
+    preloaded "$BUILD/examples/kestfw_readback" "$@" flows
+    preloaded "$BUILD/examples/kestfw_readback" "$@" status
 }
+
+POLICY=$(cd "$(dirname "$0")/.." && pwd)/examples/policy.kfw
+# A few tracked flows for the flow report: TCP and UDP over IPv4, TCP over IPv6.
+for flow in "11 6 10.0.1.10 40001 10.0.2.7 443 3 12 1400 10 9800 1765000000" \
+    "12 17 10.0.1.11 5353 10.0.0.1 53 1 1 80 1 120 1765000100" \
+    "13 6 2001:db8::10 50000 2001:db8::20 22 2 40 5200 38 90000 1765000200"; do
+    control "seed flow host $flow" >/dev/null
+done
 
 echo "== device channel: control device, forwarded by the interposer to $dir/forward.sock"
 channel

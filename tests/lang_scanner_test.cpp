@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "base/KestFWLog.h"
+#include "cmd/KestFWCmdConfig.h"
+#include "cmd/KestFWCmdList.h"
 #include "lang/kestfw_parser.hpp"
 #include "lang/kestfw_scanner.hpp"
 #include "support/LogCapture.h"
@@ -323,7 +325,7 @@ TEST(ScannerInput, StreamAndStringGiveTheSameTokens) {
 
 TEST(ScannerParser, LexicalStatusReachesTheParser) {
     const std::pair<std::string, FWStatus_t> cases[] = {
-        {"create ruleset r1 { rule 1 at 1 inout protocol tcp from any to any pass };", 0},
+        {"create ruleset r1 { rule 1 at 1 inout protocol tcp from any to any pass; };", 0},
         {"create addrset a with { ip 10.0.0.1-300 };", 33},
         {"describe rule of ruleset r from 99999999999999999999;", 16},
         {std::string(300, 'x'), 31}};
@@ -340,6 +342,8 @@ TEST(ScannerParser, LexicalStatusReachesTheParser) {
         int r = yyparse(&status, scanner, "<cmd>", &list, &config);
         EXPECT_EQ(r != 0, want != 0) << text;
         EXPECT_EQ(status, want) << text;
+        delete list;
+        delete config;
         yy_delete_buffer(buffer, scanner);
         yylex_destroy(scanner);
     }

@@ -294,6 +294,9 @@ INSTANTIATE_TEST_SUITE_P(
                       BadRecordCase{"UnterminatedProfileName", "1384: 08000000; 854: '" + std::string(38, 'a'), 69,
                                     "69: invalid container name: " + std::string(38, 'a') +
                                         "(size: 38greater than max size: 37)"},
+                      // A field reaching past its slot is a bad record (4), never a short output (9).
+                      BadRecordCase{"PortSpecOverrunsItsSlot", "588: 29", 4,
+                                    "9: expect 42 byte in message buffer, but only get 36 bytes"},
                       BadRecordCase{"SNATOnEthertype", "1240: 07; 1281: 00", 7, "no exception"},
                       BadRecordCase{"PortWithoutTcp", "626: 0a00 0050", 7, "no exception"},
                       // A spec whose body is longer than the port block is not read past the block.

@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Engine, EveryRecordOfAMessageIsAnsweredInPlace) {
     Engine e;
     ASSERT_TRUE(e.seedRuleSetCount(nullptr, 3));
-    Bytes m = message({{1, Bytes(4, 0)}, {99, Bytes{1, 2, 3}}, {1, Bytes(8, 0xAA)}, {1, Bytes{}}, {0x1234, Bytes(2)}});
+    Bytes m = message({{1, Bytes(4, 0)}, {57, Bytes{1, 2, 3}}, {1, Bytes(8, 0xAA)}, {1, Bytes{}}, {0x1234, Bytes(2)}});
     const Bytes sent = m;
     ASSERT_EQ(run(e, nullptr, m), 0);
     EXPECT_EQ(e.commands(), 5u);

@@ -89,6 +89,29 @@ INSTANTIATE_TEST_SUITE_P(Cases, DeviceErrno,
                                            ErrnoCase{ENOENT, 0x10, 19, "ioctl failed, errno=2"},  // not a type
                                            ErrnoCase{ENOMEM, 0, 65, "ioctl failed, errno=12"}));
 
+// A control call that fails, interrupted, busy or handed a bad address, is that call's status alone:
+// the handle's next call goes through.
+TEST_F(Device, FailedCallsLeaveTheHandleUsable) {
+    const struct {
+        int err;
+        FWStatus_t status;
+    } cases[] = {{EINTR, 19}, {EAGAIN, 19}, {EFAULT, 19}, {ENOMEM, 65}};
+    int reserved = 0;
+    fwlibhandle_* h = nullptr;
+    ASSERT_EQ(FW_Initialize(0x10000, &reserved, FW_IO_DEVICE, 0, nullptr, &h), 0u);
+    ASSERT_EQ(kestsim_seed_ruleset_count(nullptr, 4), 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.err);
+        ASSERT_EQ(kestsim_fault_errno(c.err, 1), 0);
+        uint32_t count = 77;
+        EXPECT_EQ(FW_GetRuleSetCount(h, nullptr, nullptr, &count), c.status);
+        EXPECT_EQ(count, 77u);
+        EXPECT_EQ(FW_GetRuleSetCount(h, nullptr, nullptr, &count), 0u);
+        EXPECT_EQ(count, 4u);
+    }
+    EXPECT_EQ(FW_Exit(h), 0u);
+}
+
 TEST_F(Device, OpenedByPathIsClosedStoredDescriptorIsNot) {
     const int shared = CKestFWIoctl::GetInstance()->getFd();
     {

@@ -161,14 +161,17 @@ TEST(Numbers, PortRanges) {
               (V{"-", "80..90", "-", "-", "-", "0..65535", "-", "-"}));
 
     // ParsePortString stores network order; a one-port range is refused with both outputs cleared.
+    // It writes exactly the two bytes at portEnd.
     unsigned short port = 1;
-    uint8_t end[2] = {9, 9};
+    uint8_t guarded[3] = {9, 9, 9};
+    uint8_t* end = guarded;
     ASSERT_EQ(ParsePortString("8080", &port, end), 1);
     EXPECT_EQ(std::make_tuple(port, end[0], end[1]), std::make_tuple(htons(8080), 0, 0));
     ASSERT_EQ(ParsePortString("1000-1025", &port, end), 1);
     EXPECT_EQ(std::make_tuple(port, end[0], end[1]), std::make_tuple(htons(1000), 0x04, 0x01));
     EXPECT_EQ(ParsePortString("80-80", &port, end), 0);
     EXPECT_EQ(std::make_tuple(port, end[0], end[1]), std::make_tuple(0, 0, 0));
+    EXPECT_EQ(guarded[2], 9);
 }
 
 TEST(Lists, ComponentsTimeoutsEtherTypesProtocols) {

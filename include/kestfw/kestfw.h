@@ -17,5 +17,9 @@
 #include "kestfw_conn.h"
 #include "kestfw_query.h"
 #include "kestfw_identity.h"
+#include "kestfw_settings.h"
+#include "kestfw_config.h"
+#include "kestfw_lang.h"
+#include "kestfw_writer.h"
 
 #endif /* KESTFW_H */

@@ -24,9 +24,13 @@ KESTFW_API FWStatus_t FW_Initialize(unsigned int version, void* reserved, int io
                                     void** args, fwlibhandle_** handle);
 KESTFW_API fwlibhandle_* FW_GetDefaultLibHandle(void);
 KESTFW_API FWStatus_t FW_Exit(fwlibhandle_* handle);
+/* The fixed text of a known code; an unknown code is formatted into a buffer of the calling thread,
+ * valid until that thread asks for the next unknown code. Safe from any thread. */
 KESTFW_API const char* FW_StatusToString(FWStatus_t code);
 
 typedef void (*FWLogCallback_t)(int level, const char* format, va_list args);
+/* Lines reach `callback` with level = syslog priority - 6 + levelBase (debug 1, information 0, warning
+ * -2, error -3 with base 0), kept within the range of int for any base. */
 KESTFW_API void FW_RegisterLogger(FWLogCallback_t callback, int levelBase);
 KESTFW_API void FW_UnregisterLogger(void);
 

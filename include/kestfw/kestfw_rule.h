@@ -123,11 +123,15 @@ _Static_assert(sizeof(FWRule_) == FW_RULE_RECORD_SIZE, "rule record is 1420 byte
 #endif
 
 /* Renders `count` rule records as configuration text (detailed != 0: the report form), the texts
- * back to back in `out`. 3 for a null pointer, a zero count or a zero size; 9 when `out` cannot hold
- * the texts and their NUL; a record that does not describe a rule gives the status of its fault. */
+ * back to back in `out`. 3 for a null pointer, a zero count or a zero size; 9 only when `out` cannot
+ * hold the texts and their NUL; 4 ("invalid input buffer") for a malformed record, one whose fields
+ * reach past their slots; 7 for a record whose parts make no rule (ports without TCP or UDP); a record
+ * holding a value the library refuses gives the status of that fault (37 for an unknown action, ...).
+ * On any failure `out` is empty. */
 KESTFW_API FWStatus_t FW_GetRuleString(const FWRule_* rules, unsigned int count, char* out, unsigned int outSize,
                                        int detailed);
-/* The same for `count` address records; 8 when `out` cannot hold the texts and their NUL. */
+/* The same for `count` address records; 8 when `out` cannot hold the texts and their NUL, 4 for a
+ * malformed record. */
 KESTFW_API FWStatus_t FW_GetAddressString(const FWAddress_* addresses, unsigned int count, char* out,
                                           unsigned int outSize);
 

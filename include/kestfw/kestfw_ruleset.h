@@ -12,7 +12,8 @@ extern "C" {
 #endif
 
 /* Names of the filter's layer-3 (IP) and layer-2 (Ethernet) root rule sets, and the kernel's word
- * about them. All three outputs are required. */
+ * about them. All three outputs are required. Each name is the 64-byte field as the kernel wrote it:
+ * NUL-padded when shorter, with no NUL at all when the name fills the field (see FWRuleSetID_t). */
 KESTFW_API FWStatus_t FW_GetRootRuleSet(fwlibhandle_* handle, dvs_port_* port, void* ctx, FWRuleSetID_t* layer3,
                                         FWRuleSetID_t* layer2, unsigned int* result);
 /* Removes every rule of rule set `id`, which keeps its name and jump target; `result` receives the

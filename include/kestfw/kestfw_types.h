@@ -35,12 +35,16 @@ enum {
     DVS_PORT_TYPE_VIF = 8
 };
 
-/* Rule-set name: at most 63 characters, NUL-terminated, passed by value. */
+/* Rule-set name: a fixed field of 64 bytes, passed by value. A name the caller hands in has at most 63
+ * characters and a NUL. A name the library copies out of a kernel reply is the field as the kernel
+ * wrote it: it may fill all 64 bytes with no NUL, so read it with strnlen(id.name, sizeof id.name) (or
+ * printf's "%.*s"), never with strlen or a plain "%s". */
 typedef struct FWRuleSetID_t {
     char name[64];
 } FWRuleSetID_t;
 
-/* Address-set name: at most 37 characters, NUL-terminated, passed by value. */
+/* Address-set name: a fixed field of 38 bytes, passed by value; at most 37 characters and a NUL going
+ * in, and, like a rule-set name, up to all 38 bytes with no NUL coming out of a reply. */
 typedef struct FWAddrSetID_t {
     char name[38];
 } FWAddrSetID_t;

@@ -93,7 +93,9 @@ KESTFW_API int Str2CIDR4(const char* text, long* out);
 KESTFW_API int Str2CIDR6(const char* text, long* out);
 KESTFW_API int Str2PortOrRange(const char* text, long* low, long* high);
 KESTFW_API int Str2PortRange(const char* text, long* low, long* high);
-/* Clears both outputs first; both values end in network order. */
+/* One port or a strict range "lo-hi" (or "lo:hi"). Clears both outputs first; both values end in
+ * network order. `portEnd` must point to 2 writable bytes: the range's end is stored there as a 16-bit
+ * value (unaligned), 0 for a single port. */
 KESTFW_API int ParsePortString(const char* text, unsigned short* port, uint8_t* portEnd);
 KESTFW_API int ParseCompString(const char* text, unsigned int* out, const char** names, unsigned int count);
 KESTFW_API int ParseTimeoutList(const char* text, unsigned int* values, unsigned int count);

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "sim/engine/SimSettingsControl.h"
 #include "sim/engine/SimWire.h"
 
 namespace KestSim {
@@ -146,6 +147,7 @@ std::string ControlCommands::run(const std::string& line) {
     Engine& engine = m_shared.engine;
     PortBytes port;
 
+    if (std::string answer; settingsControl(engine, t, answer)) return answer;
     if (verb == "ping" && t.size() == 1) return "pong";
     if (verb == "reset" && t.size() == 1) {
         m_shared.reset();

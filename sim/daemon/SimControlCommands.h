@@ -32,6 +32,7 @@
 //   show failpolicy <port>                   failpolicy open | close | unset
 //   count rule <port> <ruleset> <id> in|out <packets> <bytes>   ok   the rule's statistics grow
 //   count addrset <port> <name> <way 0-3> <packets> <bytes> <misses>   ok   the set's statistics grow
+//   seed kifstat | lb | setting ..., show setting <name>   see SimSettingsControl.h
 // Anything refused answers "error <reason>". A <port> is "host" (the host-wide filter, all zero),
 // "hex:" and the 200 hex digits of a 100-byte port record, or "<type>:<index>:<id>" (agent empty).
 // An <opcode> of "any" or -1 matches every command.

@@ -10,9 +10,11 @@
 #include <string.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "sim/daemon/SimControlCommands.h"
@@ -32,6 +34,28 @@ namespace {
 
 // The largest body the socket channel may announce: the module takes no message above 64 MiB.
 constexpr uint32_t kMaxTcpBody = Engine::kMaxMessage - MsgHeader::kSize;
+
+// Appends `len` bytes read from `fd` to `buf`, growing it as they arrive rather than by the announced
+// length up front: a peer that announces a large body and sends little costs little. Returns the bytes
+// appended (fewer when the peer closed), or -1 on an error (errno set; EAGAIN when idle too long).
+ssize_t readAppend(int fd, std::vector<uint8_t>& buf, size_t len) {
+    constexpr size_t kFirstStep = 64 * 1024;
+    size_t got = 0;
+    while (got < len) {
+        const size_t step = std::min(len - got, std::max(kFirstStep, buf.size()));
+        const size_t at = buf.size();
+        buf.resize(at + step);
+        ssize_t n = readFull(fd, buf.data() + at, step);
+        if (n < 0) {
+            buf.resize(at);
+            return -1;
+        }
+        buf.resize(at + size_t(n));
+        got += size_t(n);
+        if (size_t(n) < step) break;
+    }
+    return static_cast<ssize_t>(got);
+}
 
 const char* kindName(int kind) {
     static const char* const kNames[] = {"tcp", "unix", "control"};
@@ -184,14 +208,27 @@ void Daemon::serve() {
 void Daemon::accept(int listener, Kind kind) {
     int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) return;  // the peer went away before we took it
-    if (m_clients.size() >= m_options.maxClients) {
-        log("%s: %zu clients already, refusing another", kindName(int(kind)), m_clients.size());
+    // Control connections have places of their own: data peers holding every place cannot lock out the
+    // socket that inspects and resets the module.
+    size_t same = 0;
+    for (const auto& c : m_clients)
+        if ((c->kind == Kind::Control) == (kind == Kind::Control)) ++same;
+    const size_t bound = kind == Kind::Control ? m_options.maxControl : m_options.maxClients;
+    if (same >= bound) {
+        log("%s: %zu clients already, refusing another", kindName(int(kind)), same);
         ::close(fd);
         return;
     }
     if (kind == Kind::Tcp) {
         int on = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    }
+    if (kind != Kind::Control && m_options.idleMs != 0) {
+        // A receive that waits longer fails with EAGAIN and ends the connection.
+        timeval tv{};
+        tv.tv_sec = static_cast<time_t>(m_options.idleMs / 1000);
+        tv.tv_usec = static_cast<suseconds_t>(m_options.idleMs % 1000) * 1000;
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
     }
     auto c = std::make_unique<Client>();
     c->id = m_nextId++;
@@ -261,15 +298,18 @@ bool Daemon::answer(Client& c, const uint8_t* data, size_t len, const char* what
 }
 
 void Daemon::markFailed(uint8_t* msg, size_t len, uint32_t status) {
-    // Only the records that lie wholly inside the message: a failed call may be a malformed one.
+    // A failed call may be a malformed one: every record whose command header lies inside the message
+    // says why, the one whose body overruns included (and the first record even when the header counts
+    // none), so no record the module refused reads as performed. The walk stops at the first overrun.
     Window m(msg, len);
     uint16_t count = 0;
     m.u16(MsgHeader::kOffCount, count);
     size_t off = MsgHeader::kSize;
-    for (uint32_t i = 0; i < count; ++i) {
+    for (uint32_t i = 0; i < std::max<uint32_t>(count, 1); ++i) {
         uint32_t cmdLen = 0;
-        if (!m.u32(off + CmdHeader::kOffBodyLen, cmdLen) || !m.has(off + CmdHeader::kSize, cmdLen)) break;
+        if (!m.u32(off + CmdHeader::kOffBodyLen, cmdLen) || !m.has(off, CmdHeader::kSize)) break;
         m.putU32(off + CmdHeader::kOffStatus, status);
+        if (!m.has(off + CmdHeader::kSize, cmdLen)) break;
         off += CmdHeader::kSize + size_t(cmdLen);
     }
 }
@@ -279,8 +319,13 @@ void Daemon::serveTcp(Client& c) {
         uint8_t head[MsgHeader::kSize];
         ssize_t n = readFull(c.fd, head, sizeof head);
         if (n == 0) return;
+        if (n < 0 && errno == EAGAIN) {
+            log("tcp client %u: nothing received for %u ms, closing", c.id, m_options.idleMs);
+            return;
+        }
         if (n != ssize_t(sizeof head)) {
-            log("tcp client %u: connection ended inside a message header (%zd of %u bytes)", c.id, n, MsgHeader::kSize);
+            log("tcp client %u: connection ended inside a message header (%zd of %u bytes)", c.id, n < 0 ? 0 : n,
+                MsgHeader::kSize);
             return;
         }
         if (memcmp(head + MsgHeader::kOffSignature, MsgHeader::kSignature, 4) != 0) {
@@ -292,12 +337,15 @@ void Daemon::serveTcp(Client& c) {
             log("tcp client %u: body length %u is over %u, closing", c.id, bodyLen, kMaxTcpBody);
             return;
         }
-        std::vector<uint8_t> msg(MsgHeader::kSize + size_t(bodyLen));
-        memcpy(msg.data(), head, sizeof head);
-        n = readFull(c.fd, msg.data() + MsgHeader::kSize, bodyLen);
+        std::vector<uint8_t> msg(head, head + sizeof head);
+        n = readAppend(c.fd, msg, bodyLen);
         if (n != ssize_t(bodyLen)) {
-            log("tcp client %u: connection ended inside a message body (%zd of %u bytes)", c.id, n < 0 ? 0 : n,
-                bodyLen);
+            if (n < 0 && errno == EAGAIN)
+                log("tcp client %u: stalled inside a message body for %u ms (%zu of %u bytes), closing", c.id,
+                    m_options.idleMs, msg.size() - MsgHeader::kSize, bodyLen);
+            else
+                log("tcp client %u: connection ended inside a message body (%zu of %u bytes)", c.id,
+                    msg.size() - MsgHeader::kSize, bodyLen);
             return;
         }
         ++m_shared.tcpRequests;
@@ -323,8 +371,11 @@ void Daemon::serveForward(Client& c) {
         ssize_t n = readFull(c.fd, head, sizeof head);
         if (n == 0) return;
         if (n != ssize_t(sizeof head)) {
-            log("unix client %u: connection ended inside a request head (%zd of %u bytes)", c.id, n,
-                Forward::kRequestHead);
+            if (n < 0 && errno == EAGAIN)
+                log("unix client %u: nothing received for %u ms, closing", c.id, m_options.idleMs);
+            else
+                log("unix client %u: connection ended inside a request head (%zd of %u bytes)", c.id, n < 0 ? 0 : n,
+                    Forward::kRequestHead);
             return;
         }
         uint32_t refused = getU32(head + Forward::kPortSize);
@@ -334,13 +385,15 @@ void Daemon::serveForward(Client& c) {
             return;
         }
         // Room for the answer head in front, and never a null message address, even for no message.
-        std::vector<uint8_t> buf(Forward::kAnswerHead + size_t(len) + 1);
-        uint8_t* msg = buf.data() + Forward::kAnswerHead;
-        n = readFull(c.fd, msg, len);
+        std::vector<uint8_t> buf(Forward::kAnswerHead);
+        n = readAppend(c.fd, buf, len);
         if (n != ssize_t(len)) {
-            log("unix client %u: connection ended inside a message (%zd of %u bytes)", c.id, n < 0 ? 0 : n, len);
+            log("unix client %u: connection ended inside a message (%zu of %u bytes)", c.id,
+                buf.size() - Forward::kAnswerHead, len);
             return;
         }
+        buf.push_back(0);
+        uint8_t* msg = buf.data() + Forward::kAnswerHead;
         ++m_shared.unixRequests;
         int err = 0;
         if (m_shared.engine.process(head, msg, len, static_cast<int>(refused)) != 0) err = errno ? errno : EIO;

@@ -1,14 +1,20 @@
 // kestsimd's server: one simulated module served to many processes at once.
 //
-// Three kinds of connection, each served by a thread of its own (at most `maxClients` at a time):
+// Three kinds of connection, each served by a thread of its own. Socket-channel and forwarding
+// connections share `maxClients` places, control connections have `maxControl` of their own, so peers
+// that hold every data place still leave the control socket usable. A data connection that sends nothing
+// for `idleMs` (inside a message or between messages) is closed, so stalled peers give their places
+// back; bodies are stored as their bytes arrive, so an announced length costs nothing until it is sent.
 //  - socket channel (loopback TCP): the library's socket channel sends each message exactly as it stands
 //    in its buffer, the 20-byte message header followed by as many bytes as the header's body length
 //    says. No port record travels, so the commands act on the host-wide filter. The daemon answers with
 //    the same number of bytes: the message as the module answered it, status words included. When the
 //    module fails the whole call, the message goes back unchanged except that every command's status
 //    word says why: 65 ("kernel out of memory") for ENOMEM, 19 ("ioctl failed") for anything else.
-//    A header without the "KEST" signature, a body longer than the module takes (64 MiB in all) or a
-//    peer that stops inside a message closes that connection only.
+//    The records of such a message lying inside it get that status word even when the module refused
+//    them, so no refused record goes back with status 0. A header without the "KEST" signature, a body
+//    longer than the module takes (64 MiB in all) or a peer that stops inside a message closes that
+//    connection only.
 //  - forwarding (Unix socket): the device interposer of another process hands its control calls over;
 //    framing in sim/host/SimForward.h.
 //  - control (Unix socket): the line language of sim/daemon/SimControlCommands.h.
@@ -37,6 +43,8 @@ struct DaemonOptions {
     std::string controlPath;            // control socket; empty for none
     bool verbose = false;               // one log line per request
     size_t maxClients = 64;
+    size_t maxControl = 8;
+    unsigned idleMs = 60000;  // 0: no limit
 };
 
 class Daemon {

@@ -1,7 +1,11 @@
 // kestsimd: the kernel-module simulator as a daemon, one simulated module for many processes.
 //
 //   kestsimd [--tcp 127.0.0.1:PORT] [--unix PATH] [--control PATH] [--daemon [--pidfile PATH]]
-//            [--log PATH] [--max-clients N] [--verbose]
+//            [--log PATH] [--max-clients N] [--max-control N] [--idle-ms MS] [--verbose]
+//
+// --max-clients bounds socket-channel and forwarding connections together (64), --max-control the
+// control connections (8); --idle-ms closes a data connection that sends nothing for so long (60000,
+// 0 for never).
 //
 // At least one of --tcp and --unix. PORT 0 takes a free port. Once every socket listens, stdout gets
 // one line per socket, "listening tcp 127.0.0.1:<port>", "listening unix <path>", "listening control
@@ -36,7 +40,7 @@ int usage(const char* why) {
     if (why) fprintf(stderr, "kestsimd: %s\n", why);
     fprintf(stderr,
             "usage: kestsimd [--tcp 127.0.0.1:PORT] [--unix PATH] [--control PATH] [--daemon [--pidfile PATH]]\n"
-            "                [--log PATH] [--max-clients N] [--verbose]\n");
+            "                [--log PATH] [--max-clients N] [--max-control N] [--idle-ms MS] [--verbose]\n");
     return 2;
 }
 
@@ -135,6 +139,14 @@ int main(int argc, char** argv) {
             if (!value(v) || v.find_first_not_of("0123456789") != std::string::npos || v.size() > 4 ||
                 (options.maxClients = strtoul(v.c_str(), nullptr, 10)) == 0)
                 return usage("--max-clients needs a number from 1 to 9999");
+        } else if (a == "--max-control") {
+            if (!value(v) || v.find_first_not_of("0123456789") != std::string::npos || v.size() > 4 ||
+                (options.maxControl = strtoul(v.c_str(), nullptr, 10)) == 0)
+                return usage("--max-control needs a number from 1 to 9999");
+        } else if (a == "--idle-ms") {
+            if (!value(v) || v.empty() || v.find_first_not_of("0123456789") != std::string::npos || v.size() > 8)
+                return usage("--idle-ms needs a number of milliseconds from 0 to 99999999");
+            options.idleMs = static_cast<unsigned>(strtoul(v.c_str(), nullptr, 10));
         } else if (a == "--daemon") {
             daemonize = true;
         } else if (a == "--verbose" || a == "-v") {

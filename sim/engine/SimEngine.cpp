@@ -126,6 +126,11 @@ void Engine::capture(std::vector<uint8_t>& into, uint32_t& fullLen, const uint8_
     into.assign(msg, msg + keep);
 }
 
+void Engine::withState(const std::function<void(State&)>& fn) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    fn(m_state);
+}
+
 void Engine::reset() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_state.clear();

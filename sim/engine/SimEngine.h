@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -78,6 +79,8 @@ public:
     // matches, `noMatch` as misses. False when there is no such set or way.
     bool countAddrSet(const uint8_t* port, const std::string& name, uint32_t way, uint64_t packets, uint64_t bytes,
                       uint64_t noMatch);
+    // Runs `fn` on the module's state under the engine's lock (seeding and read-back of settings).
+    void withState(const std::function<void(State&)>& fn);
 
     bool addFault(const Fault& f);
     void clearFaults();

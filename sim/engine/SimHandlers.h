@@ -89,5 +89,41 @@ uint32_t handleDeleteFqdnTree(CommandContext& ctx);
 uint32_t handleGetFqdnCount(CommandContext& ctx);
 uint32_t handleGetFqdnEntries(CommandContext& ctx);
 uint32_t handleGetUuid(CommandContext& ctx);
+// Kernel-interface statistics and flags, diagnostics and the global settings.
+uint32_t handleDeleteSpoofGuard(CommandContext& ctx);
+uint32_t handleGetKifStat(CommandContext& ctx);
+uint32_t handleClearKifStat(CommandContext& ctx);
+uint32_t handleEnableVerbose(CommandContext& ctx);
+uint32_t handleDebugComponent(CommandContext& ctx);
+uint32_t handleDebugStatus(CommandContext& ctx);
+uint32_t handleGetFailPolicy(CommandContext& ctx);
+uint32_t handleGetKifFlags(CommandContext& ctx);
+uint32_t handleSetKifFlags(CommandContext& ctx);
+uint32_t handleSetTimeout(CommandContext& ctx);
+uint32_t handleGetTimeout(CommandContext& ctx);
+uint32_t handleAlgInfo(CommandContext& ctx);
+uint32_t handleAlgPortInfo(CommandContext& ctx);
+uint32_t handleConfigICMPErrPktDrop(CommandContext& ctx);
+uint32_t handleSetExportVer(CommandContext& ctx);
+uint32_t handleGetExportVer(CommandContext& ctx);
+uint32_t handleConfigTCPStrict(CommandContext& ctx);
+uint32_t handleGetTCPStrict(CommandContext& ctx);
+uint32_t handleKifFastPath(CommandContext& ctx);
+uint32_t handleSetFloodCfg(CommandContext& ctx);
+uint32_t handleGetFloodStat(CommandContext& ctx);
+uint32_t handleConfigL7CopyMode(CommandContext& ctx);
+uint32_t handleSetIDSMode(CommandContext& ctx);
+uint32_t handleGetIDSMode(CommandContext& ctx);
+uint32_t handleSetIDSFlowAttr(CommandContext& ctx);
+uint32_t handleSetOversubscription(CommandContext& ctx);
+uint32_t handleGetOversubscription(CommandContext& ctx);
+uint32_t handleIpRepLookup(CommandContext& ctx);
+
+// Load-balancer reads.
+uint32_t handleGetLBConfigSize(CommandContext& ctx);
+uint32_t handleGetLBConfig(CommandContext& ctx);
+uint32_t handleGetLBStatSize(CommandContext& ctx);
+uint32_t handleGetLBStat(CommandContext& ctx);
+uint32_t handleClearLBStat(CommandContext& ctx);
 
 }  // namespace KestSim

@@ -30,6 +30,7 @@ void State::clear() {
     m_filters.clear();
     m_declared.clear();
     m_recordBytes = 0;
+    settings = HostSettings();
 }
 
 bool State::declare(const PortKey& key) {

@@ -14,6 +14,7 @@
 #include "sim/engine/SimConnState.h"
 #include "sim/engine/SimCounters.h"
 #include "sim/engine/SimIdentityState.h"
+#include "sim/engine/SimSettingsState.h"
 #include "sim/engine/SimWire.h"
 
 namespace KestSim {
@@ -75,6 +76,7 @@ struct Filter {
     ConnTable conns;
     TrafficCounters counters;                    // statistics of rules and address sets
     IdentityState identity;                      // containers and name mappings
+    KifSettings kif;
 };
 
 struct Limits {
@@ -117,6 +119,8 @@ public:
     size_t recordBytes() const { return m_recordBytes; }
 
     static uint64_t secondsSinceBoot();
+
+    HostSettings settings;  // global switches, timeouts, flood values, load balancer
 
 private:
     static size_t bytesOf(const RuleSet& rs);

@@ -13,6 +13,7 @@
 #include "sim/engine/SimBytes.h"
 #include "sim/engine/SimWire.h"
 #include "sim/host/SimForward.h"
+#include "sim/host/SimIncludeTable.h"
 
 namespace KestSim {
 
@@ -108,6 +109,10 @@ int control(int dev, unsigned long request, void* arg) {
     // library only passes requests through, so they answer whatever the test scripted.
     int result = d.result.load();
     if (result < 0) return fail(d.resultErr.load());
+    if (dev == KESTSIM_DEV_PLK) {
+        // The include-table requests are answered and remembered by the table itself.
+        if (request == 5 || request == 7 || request == 10) return IncludeTable::control(request, arg);
+    }
     return result;
 }
 
@@ -120,6 +125,7 @@ extern "C" {
 
 void kestsim_reset(void) {
     processEngine().reset();
+    IncludeTable::reset();
     std::lock_guard<std::mutex> lock(g_hostMutex);
     g_haveRequest = false;
     for (DeviceStats& d : g_devices) {

@@ -30,17 +30,29 @@ KESTFW_API Locks::Mutex g_kestfw_pretty_printing_mutex;
 
 using namespace KestFirewall;
 
+namespace {
+
+// Entries below the count are complete and their names never change: registration fills an entry and
+// only then publishes the larger count (release), and every reader takes the count first (acquire), so
+// a reader never sees a counted entry half written. Levels are single words read and written whole.
+unsigned int componentCount() { return __atomic_load_n(&g_kestfw_max_component, __ATOMIC_ACQUIRE); }
+int levelOf(unsigned int component) { return __atomic_load_n(&g_kestfw_verbose[component].level, __ATOMIC_RELAXED); }
+
+}  // namespace
+
 extern "C" {
 
 FWStatus_t FW_RegisterComponent(const char* name, unsigned int* id) {
     if (id == nullptr || name == nullptr || strlen(name) > 15) return 3;
     try {
         Locks::ScopedLock lock(g_kestfw_verbose_mutex);
-        if (g_kestfw_max_component >= KESTFW_MAX_COMPONENTS) return 56;
-        kestfw_verbose_& e = g_kestfw_verbose[g_kestfw_max_component];
+        const unsigned int next = g_kestfw_max_component;  // only registration writes it, under the lock
+        if (next >= KESTFW_MAX_COMPONENTS) return 56;
+        kestfw_verbose_& e = g_kestfw_verbose[next];
         memset(e.name, 0, sizeof e.name);
         memcpy(e.name, name, strlen(name));
-        *id = g_kestfw_max_component++;
+        __atomic_store_n(&g_kestfw_max_component, next + 1, __ATOMIC_RELEASE);
+        *id = next;
         return 0;
     } catch (...) {
         KFW_ERROR("%s: encountered internal error\n", __func__);
@@ -51,12 +63,12 @@ FWStatus_t FW_RegisterComponent(const char* name, unsigned int* id) {
 FWStatus_t FW_UnregisterComponent(unsigned int) { return 7; }
 
 FWStatus_t FW_GetLibVerboseLevel(unsigned int component, int* level) {
-    if (component >= g_kestfw_max_component) {
+    if (component >= componentCount()) {
         KFW_WARN("attempting to get verbose level of unknown component %u\n", component);
         return 55;
     }
     if (level == nullptr) return 3;
-    *level = g_kestfw_verbose[component].level;
+    *level = levelOf(component);
     KFW_DEBUG(KFW_COMP_API, 1, "got component %u (%s) log level %d\n", component, g_kestfw_verbose[component].name,
               *level);
     return 0;
@@ -65,10 +77,11 @@ FWStatus_t FW_GetLibVerboseLevel(unsigned int component, int* level) {
 // No lock: a level is one aligned word and readers tolerate the old or the new value.
 void FW_SetLibVerboseLevel(unsigned int component, int level) {
     unsigned first, last;
+    const unsigned count = componentCount();
     if (component == KESTFW_ALL_COMPONENTS) {
         first = 0;
-        last = g_kestfw_max_component;
-    } else if (component < g_kestfw_max_component) {
+        last = count;
+    } else if (component < count) {
         first = component;
         last = component + 1;
     } else {
@@ -76,8 +89,8 @@ void FW_SetLibVerboseLevel(unsigned int component, int level) {
         return;
     }
     for (unsigned i = first; i < last; ++i) {
-        g_kestfw_verbose[i].level = level;
-        if (g_kestfw_verbose[KFW_COMP_API].level > 0)
+        __atomic_store_n(&g_kestfw_verbose[i].level, level, __ATOMIC_RELAXED);
+        if (levelOf(KFW_COMP_API) > 0)
             Logger(KFW_LOG_DEBUG, "kestfw:%s %s:%s():%d set component %s log level to %d\n",
                    g_kestfw_verbose[KFW_COMP_API].name, kfwBaseName(__FILE__), __func__, __LINE__,
                    g_kestfw_verbose[i].name, level);
@@ -86,20 +99,21 @@ void FW_SetLibVerboseLevel(unsigned int component, int level) {
 
 const char* FW_ComponentToString(unsigned int component) {
     if (component == KESTFW_ALL_COMPONENTS) return "all";
-    if (component >= g_kestfw_max_component) return "unknown";
+    if (component >= componentCount()) return "unknown";
     return g_kestfw_verbose[component].name;
 }
 
 unsigned int FW_StringToComponent(const char* name) {
     if (name == nullptr) return KESTFW_MAX_COMPONENTS;
-    for (unsigned i = 0; i < g_kestfw_max_component; ++i)
+    const unsigned count = componentCount();
+    for (unsigned i = 0; i < count; ++i)
         if (strncasecmp(name, g_kestfw_verbose[i].name, sizeof g_kestfw_verbose[i].name) == 0 &&
             strlen(name) <= sizeof g_kestfw_verbose[i].name)
             return i;
     return KESTFW_MAX_COMPONENTS;
 }
 
-unsigned int FW_GetComponentCount(void) { return g_kestfw_max_component; }
+unsigned int FW_GetComponentCount(void) { return componentCount(); }
 
 void FW_SetLibPrettyPrinting(FWPrettyPrint_t print, void* context) {
     KFW_DEBUG(KFW_COMP_API, 1, "%s.\n", __func__);

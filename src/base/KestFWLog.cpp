@@ -2,6 +2,8 @@
 
 #include <syslog.h>
 
+#include <climits>
+
 namespace {
 // Written without a lock: a registration takes effect for the next line.
 FWLogCallback_t g_logCallback = nullptr;
@@ -15,7 +17,9 @@ const char* const kKestFWBuild = "KESTFW 0.3";
 void vLogger(int level, const char* fmt, va_list ap) {
     FWLogCallback_t cb = g_logCallback;
     if (cb != nullptr) {
-        cb(level - KFW_LOG_INFO + g_logBase, fmt, ap);
+        // Any base is accepted: the sum saturates instead of overflowing.
+        const long long shifted = static_cast<long long>(level) - KFW_LOG_INFO + g_logBase;
+        cb(shifted > INT_MAX ? INT_MAX : shifted < INT_MIN ? INT_MIN : static_cast<int>(shifted), fmt, ap);
         return;
     }
     vsyslog(level, fmt, ap);

@@ -48,7 +48,10 @@ constexpr const char* kfwBaseName(const char* path) {
     return base;
 }
 
-inline bool kfwVerboseAtLeast(unsigned comp, int threshold) { return g_kestfw_verbose[comp].level >= threshold; }
+// Levels change under running threads: one whole word, read as such.
+inline bool kfwVerboseAtLeast(unsigned comp, int threshold) {
+    return __atomic_load_n(&g_kestfw_verbose[comp].level, __ATOMIC_RELAXED) >= threshold;
+}
 
 }  // namespace KestFirewall
 

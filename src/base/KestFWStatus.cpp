@@ -79,12 +79,13 @@ const char* const kStatusText[] = {
 };
 static_assert(sizeof kStatusText / sizeof kStatusText[0] == 71, "71 status texts");
 
-// Shared by every caller: an unknown code's text is overwritten by the next unknown code.
-char g_unknownStatus[64];
+// One per thread (the library itself names statuses on warning paths of any thread): an unknown code's
+// text stays until the same thread asks for the next unknown code.
+thread_local char t_unknownStatus[64];
 }  // namespace
 
 extern "C" const char* FW_StatusToString(FWStatus_t code) {
     if (code < sizeof kStatusText / sizeof kStatusText[0]) return kStatusText[code];
-    snprintf(g_unknownStatus, sizeof g_unknownStatus, "unknown error code: %u", code);
-    return g_unknownStatus;
+    snprintf(t_unknownStatus, sizeof t_unknownStatus, "unknown error code: %u", code);
+    return t_unknownStatus;
 }

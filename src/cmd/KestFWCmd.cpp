@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "base/KestFWException.h"
 #include "frame/KestFWLibHandle.h"
@@ -154,15 +155,21 @@ FWStatus_t CKestFWCmd::execute(CKestFWLibHandle* handle, void** reply, unsigned 
             status = r.getAt<uint32_t>(KEST_CMD_OFF_STATUS);
             if (status == 0) {
                 checkCmdReply(rec + KEST_CMD_HDR_SIZE, unsigned(bodySize));
-                if (reply != nullptr) *reply = rec + KEST_CMD_HDR_SIZE;
                 if (replyLen != nullptr) *replyLen = unsigned(bodySize);
+                // A caller that takes no reply leaves nobody to give the message back.
+                if (reply != nullptr) *reply = rec + KEST_CMD_HDR_SIZE;
+                else handle->releaseCommandBuffer(buf);
                 return 0;
             }
             KFW_WARN("failed to execute command %s: %s\n\n", name, FW_StatusToString(status));
             if (status != kStatusBadState) break;
             s_retryPause(1);
-            // The kernel is asked again with the request as it was sent.
-            ByteWriter(rec, recSize).putAt<uint32_t>(KEST_CMD_OFF_STATUS, 0);
+            // The kernel answers in place: a retry sends the request as it was, written again from
+            // the command rather than kept as a copy of every message.
+            if (!toMessage(buf, recSize, &written)) {
+                handle->releaseCommandBuffer(buf);
+                return 9;
+            }
         }
         handle->releaseCommandBuffer(buf);
         return status;

@@ -1,18 +1,22 @@
 #include "frame/KestFWLibHandle.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "base/KestFWLog.h"
 #include "transport/KestFWIOChannel.h"
 #include "transport/KestFWMsgBuf.h"
 #include "base/Locks.h"
+#include "transport/KestFWMsgHdr.h"
 
 namespace KestFirewall {
 
 namespace {
 // Destroys the default handle, and with it its channel, at process exit.
 std::unique_ptr<CKestFWLibHandle> s_defaultHandle;
+// "bad message": what a reply that broke the message header is reported as.
+const unsigned int kStatusBadMessage = 25;
 }  // namespace
 
 CKestFWLibHandle::CKestFWLibHandle() : m_msgBuf(CKestFWMsgBufFactory::newMsgBuf(0)) {}
@@ -78,7 +82,25 @@ unsigned int CKestFWLibHandle::flushCommandBuffer(void* buf, unsigned int size, 
     void* msg = nullptr;
     unsigned int msgLen = 0;
     if (!m_msgBuf->getMessage(buf, size, &msg, &msgLen)) return 8;
-    return m_ioChannel->sendIOCTL(port, msg, msgLen, ctx != nullptr ? ctx : m_defaultIOContext);
+    // The header belongs to the request: the message buffer frees, resets and resends a message only
+    // while its header is intact. A reply (or a caller's channel) that rewrites it gets its header back,
+    // so the message can still be given back, and a header it broke makes the reply a bad message.
+    uint8_t header[KEST_MSG_HDR_SIZE];
+    memcpy(header, msg, sizeof header);
+    unsigned int status = 0;
+    try {
+        status = m_ioChannel->sendIOCTL(port, msg, msgLen, ctx != nullptr ? ctx : m_defaultIOContext);
+    } catch (...) {
+        memcpy(msg, header, sizeof header);
+        throw;
+    }
+    const bool intact = m_msgBuf->validateBuffer(buf, 0);
+    memcpy(msg, header, sizeof header);
+    if (!intact && status == 0) {
+        KFW_WARN("reply of %u bytes broke its message header\n", msgLen);
+        return kStatusBadMessage;
+    }
+    return status;
 }
 
 }  // namespace KestFirewall

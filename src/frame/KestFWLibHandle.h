@@ -33,7 +33,9 @@ public:
     int releaseCommandBuffer(void* buf);
     int resetCommandBuffer(void* buf);
     // Sends the message holding `size` bytes of command records; 1 without a channel or buffer, 8 when
-    // the message does not check out, else the channel's status.
+    // the message does not check out, else the channel's status, or 25 ("bad message") when the reply
+    // broke the message header. The header is as it was sent afterwards, whatever the reply did to it,
+    // so the message can always be released.
     unsigned int flushCommandBuffer(void* buf, unsigned int size, dvs_port_* port, void* ctx);
 
     CKestFWMsgBuf* getMsgBuf() const { return m_msgBuf; }

@@ -7,10 +7,13 @@
 #include "kestfw/kestfw_io.h"
 #include "transport/KestFWIOChannel.h"
 #include "transport/KestFWIOChannelIOCTL.h"
+#include "transport/KestFWIOChannelSocket.h"
 
 namespace KestFirewall {
 
 namespace {
+
+const unsigned long kMaxSocketTimeoutMs = 86400000;
 
 typedef CKestFWIOChannel* (*ChannelBuilder)(int ioType, int argCount, void** args);
 
@@ -26,6 +29,22 @@ CKestFWIOChannel* buildDeviceChannel(int, int, void**) { return CKestFWIOChannel
 
 CKestFWIOChannel* buildSocketChannel(int ioType, int, void** args) {
     return CKestFWIOChannelFactory::newIOChannel(ioType, value<const char*>(args, 0), value<const char*>(args, 1));
+}
+
+// The socket channel with its time limit: a decimal number of milliseconds, 0 for none, at most a day.
+// A text that is not one describes no channel.
+CKestFWIOChannel* buildTimedSocketChannel(int ioType, int argCount, void** args) {
+    const char* text = value<const char*>(args, 2);
+    unsigned long ms = 0;
+    bool ok = text != nullptr && *text != '\0' && strlen(text) <= 8;
+    for (const char* p = text; ok && *p != '\0'; ++p) {
+        ok = *p >= '0' && *p <= '9';
+        ms = ms * 10 + unsigned(*p - '0');
+    }
+    if (!ok || ms > kMaxSocketTimeoutMs) throw CCannotInitializeIOException(ioType);
+    std::unique_ptr<CKestFWIOChannel> channel(buildSocketChannel(ioType, argCount, args));
+    static_cast<CKestFWIOChannelSocket*>(channel.get())->setTimeoutMs(static_cast<unsigned int>(ms));
+    return channel.release();
 }
 
 CKestFWIOChannel* buildFileChannel(int ioType, int, void** args) {
@@ -63,6 +82,8 @@ const ChannelShape kChannelShapes[] = {
     {KFW_IO_SOCKET, 4, {KESTFW_IO_ADDRESS, KESTFW_IO_PORT}, buildSocketChannel},
     {KFW_IO_SOCKET_ALT, 4, {KESTFW_IO_ADDRESS, KESTFW_IO_PORT}, buildSocketChannel},
     {KFW_IO_FILE, 2, {KESTFW_IO_FILE_NAME}, buildFileChannel},
+    {KFW_IO_SOCKET, 6, {KESTFW_IO_ADDRESS, KESTFW_IO_PORT, KESTFW_IO_TIMEOUT_MS}, buildTimedSocketChannel},
+    {KFW_IO_SOCKET_ALT, 6, {KESTFW_IO_ADDRESS, KESTFW_IO_PORT, KESTFW_IO_TIMEOUT_MS}, buildTimedSocketChannel},
     {KFW_IO_MEMORY, 4, {KESTFW_IO_MEMORY, KESTFW_IO_LENGTH}, buildMemoryChannel},
     {KFW_IO_GENERIC, 2, {KESTFW_IO_GENERIC_IO}, buildGenericChannel},
     {KFW_IO_GENERIC, 4, {KESTFW_IO_GENERIC_IO, KESTFW_IO_GENERIC_INIT_ARG}, buildGenericChannel},

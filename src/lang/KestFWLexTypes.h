@@ -4,14 +4,10 @@
 
 #include <cstdint>
 
+#include "kestfw/kestfw_lang.h"
 #include "kestfw/kestfw_types.h"
 
-// The scanner's error record (260 bytes), zero-filled by whoever starts a parse. The first lexical
-// error stores its status and text here and ends the token stream.
-typedef struct fw_lex_extra_ {
-    FWStatus_t status;
-    char message[256];
-} fw_lex_extra_;
+// The scanner's error record, fw_lex_extra_, is part of the exported interface.
 static_assert(sizeof(fw_lex_extra_) == 260, "lexer error record");
 
 // Bounds of a numeric range token, low then high; each bound keeps the low 32 bits of its value.

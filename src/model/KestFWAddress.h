@@ -33,6 +33,8 @@ public:
     virtual bool operator<(const CKestFWAddress& other) const;
 
     bool isNegated() const { return m_negate; }
+    // The text's "not" in front of an address that was read on its own.
+    void setNegate(bool negate) { m_negate = negate; }
 
     // Name of a type code for debug lines; codes of 16 and above are "unknown".
     static const char* typeName(unsigned int type);

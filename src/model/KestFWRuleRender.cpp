@@ -20,6 +20,17 @@ void append(std::string& all, const std::string& text, unsigned int size) {
     all += text;
 }
 
+// A record whose fields reach past their slot is a bad input record, not a short output: 9 belongs to
+// the output alone, so the caller can tell a record it must not resend from room it must enlarge.
+template <typename Decode>
+auto decodeRecord(unsigned int index, Decode&& decode) -> decltype(decode()) {
+    try {
+        return decode();
+    } catch (const CInsufficientMsgBufException& e) {
+        throw CInvalidInputDataException(("record #" + std::to_string(index) + " is malformed: " + e.what()).c_str());
+    }
+}
+
 }  // namespace
 
 extern "C" {
@@ -32,7 +43,8 @@ FWStatus_t FW_GetRuleString(const FWRule_* rules, unsigned int count, char* out,
     KFW_API_RUN([&]() -> FWStatus_t {
         std::string all;
         for (unsigned int i = 0; i < count; ++i) {
-            std::unique_ptr<CKestFWRule> rule(CKestFWRuleFactory::newFromMsgBuf(&rules[i]));
+            std::unique_ptr<CKestFWRule> rule(
+                decodeRecord(i, [&] { return CKestFWRuleFactory::newFromMsgBuf(&rules[i]); }));
             if (!rule) throw CUnsupportedException("rule record does not describe a rule: #", i);
             append<CBufferTooSmallException>(all, detailed ? rule->toString2() : rule->toString(), outSize);
         }
@@ -49,8 +61,8 @@ FWStatus_t FW_GetAddressString(const FWAddress_* addresses, unsigned int count, 
         std::string all;
         for (unsigned int i = 0; i < count; ++i) {
             unsigned int used = 0;
-            std::unique_ptr<CKestFWAddress> address(
-                CKestFWAddressFactory::newFromMsgBuf(&addresses[i], FW_ADDRESS_RECORD_SIZE, &used));
+            std::unique_ptr<CKestFWAddress> address(decodeRecord(
+                i, [&] { return CKestFWAddressFactory::newFromMsgBuf(&addresses[i], FW_ADDRESS_RECORD_SIZE, &used); }));
             append<COutOfMemoryException>(all, address->toString(), outSize);
         }
         memcpy(out, all.c_str(), all.size() + 1);

@@ -65,6 +65,7 @@ CKestFWIOChannelSocket::CKestFWIOChannelSocket(int socketType, const char* host,
         m_socket = Sockets::SocketFactory::createSocket(type, host, service);
         // Each message waits for its answer: nothing is gained by holding small sends back.
         m_socket->SetNoDelay(true);
+        m_socket->SetTimeouts(m_timeoutMs);
     } catch (const Sockets::SocketException& e) {
         // Not a library exception: the exported function that asked for the channel reports it as an
         // internal error, so the reason is written here, where it is still known.
@@ -81,6 +82,23 @@ CKestFWIOChannelSocket::~CKestFWIOChannelSocket() {
     if (m_socket != nullptr) KFW_DEBUG(KFW_COMP_IO, 1, "closing socket %d\n", m_socket->GetDescriptor());
 }
 
+bool CKestFWIOChannelSocket::connected() {
+    Locks::ScopedLock lock(m_mutex);
+    return m_socket != nullptr;
+}
+
+void CKestFWIOChannelSocket::setTimeoutMs(unsigned int ms) {
+    Locks::ScopedLock lock(m_mutex);
+    m_timeoutMs = ms;
+    if (m_socket == nullptr) return;
+    try {
+        m_socket->SetTimeouts(ms);
+    } catch (const Sockets::SocketException& e) {
+        KFW_WARN("cannot set the socket time limit: %s\n", e.what());
+        m_socket.reset();
+    }
+}
+
 unsigned int CKestFWIOChannelSocket::sendIOCTL(dvs_port_*, void* msg, unsigned int msgLen, void*) {
     uint8_t* bytes = static_cast<uint8_t*>(msg);
     const char* why = "";
@@ -90,12 +108,26 @@ unsigned int CKestFWIOChannelSocket::sendIOCTL(dvs_port_*, void* msg, unsigned i
         return refused;
     }
     try {
+        Locks::ScopedLock lock(m_mutex);
+        return exchange(bytes, msgLen);
+    } catch (const Locks::LockException& e) {
+        KFW_WARN("socket exchange of %u bytes failed: %s\n", msgLen, e.what());
+        return kSocketFailure;
+    }
+}
+
+// Under the channel's lock.
+unsigned int CKestFWIOChannelSocket::exchange(uint8_t* bytes, unsigned int msgLen) {
+    try {
         if (m_socket == nullptr) throw Sockets::SocketException("not connected (an earlier exchange failed)");
-        if (m_socket->SendAll(bytes, msgLen) != msgLen) throw Sockets::SocketException("send would block");
+        // A bounded socket that moves nothing within its limit reports would-block.
+        if (m_socket->SendAll(bytes, msgLen) != msgLen)
+            throw Sockets::SocketException("the peer took no bytes for " + std::to_string(m_timeoutMs.load()) + " ms");
         // The answer lands beside the request and replaces it only when it is whole and well framed, so a
         // failed exchange leaves the message as it was sent.
         std::vector<uint8_t> answer(msgLen);
-        if (m_socket->RecvAll(answer.data(), msgLen) != msgLen) throw Sockets::SocketException("recv would block");
+        if (m_socket->RecvAll(answer.data(), msgLen) != msgLen)
+            throw Sockets::SocketException("no answer within " + std::to_string(m_timeoutMs.load()) + " ms");
         if (!sameMessage(bytes, answer.data(), msgLen))
             throw Sockets::SocketException("the peer answered with a different message");
         memcpy(bytes, answer.data(), msgLen);

@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -110,6 +111,14 @@ void Socket::SetNoDelay(bool on) {
     int value = on ? 1 : 0;
     if (setsockopt(m_sd, IPPROTO_TCP, TCP_NODELAY, &value, sizeof value) != 0)
         throw SocketError("setsockopt", errno, m_sd);
+}
+
+void Socket::SetTimeouts(unsigned int ms) {
+    timeval tv{};
+    tv.tv_sec = static_cast<time_t>(ms / 1000);
+    tv.tv_usec = static_cast<suseconds_t>(ms % 1000) * 1000;
+    if (setsockopt(m_sd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv) != 0) throw SocketError("setsockopt", errno, m_sd);
+    if (setsockopt(m_sd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv) != 0) throw SocketError("setsockopt", errno, m_sd);
 }
 
 int Socket::GetErrorStatus() const {

@@ -32,6 +32,9 @@ public:
     void SetBlocking() { SetBlockingMode(true); }
     void SetNonBlocking() { SetBlockingMode(false); }
     void SetNoDelay(bool on = true);
+    // Bounds every later send and receive by `ms` milliseconds (0: no bound). A receive or send that
+    // moves nothing within the bound reports would-block, as a non-blocking socket would.
+    void SetTimeouts(unsigned int ms);
     // The pending error of the socket (SO_ERROR), 0 when none.
     int GetErrorStatus() const;
     int GetDescriptor() const { return m_sd; }
