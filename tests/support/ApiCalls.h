@@ -339,6 +339,143 @@ inline const std::vector<ApiCall>& apiCalls() {
              for (char* t : out) free(t);
              return s;
          }},
+        // Kernel-interface statistics, flags and diagnostics.
+        {"GetKifStat",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             static thread_local uint32_t stats[KESTFW_KIFSTAT_WORDS];
+             return FW_GetKifStat(h, p, nullptr, stats);
+         }},
+        {"ClearKifStat", [](fwlibhandle_* h, dvs_port_* p) { return FW_ClearKifStat(h, p, nullptr); }},
+        {"GetKifFlags",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             unsigned f = 0;
+             return FW_GetKifFlags(h, p, nullptr, &f);
+         }},
+        {"GetKifL7Flag",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             unsigned f = 0;
+             return FW_GetKifL7Flag(h, p, nullptr, &f);
+         }},
+        {"GetKifIDFWFlag",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             unsigned f = 0;
+             return FW_GetKifIDFWFlag(h, p, nullptr, &f);
+         }},
+        {"FpFlag",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             unsigned v = 1;
+             return FW_FpFlag(h, p, nullptr, &v, 1);
+         }},
+        {"DeleteSpoofGuard",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             fw_ether_ mac{};
+             return FW_DeleteSpoofGuard(h, p, nullptr, mac);
+         }},
+        {"DebugComponent", [](fwlibhandle_* h, dvs_port_* p) { return FW_DebugComponent(h, p, nullptr, 1, 2); }},
+        {"DebugStatus",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             uint8_t st[KESTFW_DEBUG_STATUS_SIZE];
+             return FW_DebugStatus(h, p, nullptr, st);
+         }},
+        {"GetAlgs",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             unsigned w = 0, n = 0;
+             FWStatus_t s = FW_GetAlgCount(h, p, nullptr, &w, &n);
+             uint8_t out[8 * KESTFW_ALG_RECORD_SIZE];
+             n = 8;
+             return s != 0 ? s : FW_GetAlgs(h, p, nullptr, 0, &n, out);
+         }},
+        {"GetAlgPorts",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             unsigned w = 0, n = 0;
+             FWStatus_t s = FW_GetAlgPortCount(h, p, nullptr, &w, &n);
+             uint8_t out[8 * KESTFW_ALG_PORT_RECORD_SIZE];
+             n = 8;
+             return s != 0 ? s : FW_GetAlgPorts(h, p, nullptr, 0, &n, out);
+         }},
+        {"LookIpRepDb",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             uint8_t out[KESTFW_IPREP_LOOKUP_SIZE];
+             return FW_LookIpRepDb(h, p, 0x0A000001, out);
+         }},
+        // Load balancer.
+        {"GetLBConfig",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             FWLBConfigSize_ sizes{};
+             FWStatus_t s = FW_GetLBConfigSize(h, p, nullptr, &sizes);
+             static thread_local uint8_t out[8192];
+             return s != 0 ? s : FW_GetLBConfig(h, p, nullptr, &sizes, out, sizeof out);
+         }},
+        {"GetLBStat",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             FWLBStat_ sizes{};
+             FWStatus_t s = FW_GetLBStatSize(h, p, nullptr, &sizes);
+             static thread_local uint8_t out[8192];
+             return s != 0 ? s : FW_GetLBStat(h, p, nullptr, &sizes, out, sizeof out);
+         }},
+        {"ClearLBStat",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             FWLBStat_ req{};
+             return FW_ClearLBStat(h, p, nullptr, &req);
+         }},
+        // Global settings.
+        {"GetFailPolicy",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             unsigned v = 0;
+             return FW_GetFailPolicy(h, p, nullptr, &v);
+         }},
+        {"Timeouts",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             FWInstTimeout_ t{};
+             t.value[0] = 30, t.present[0] = 1;
+             FWStatus_t s = FW_SetTimeout(h, p, nullptr, &t);
+             return s != 0 ? s : FW_GetTimeout(h, p, nullptr, &t);
+         }},
+        {"Flood",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             FWFloodCfg_t cfg{};
+             FWFloodStat_t st{};
+             FWStatus_t s = FW_SetFloodCfg(h, p, nullptr, &cfg);
+             return s != 0 ? s : FW_GetFloodStat(h, p, nullptr, &st);
+         }},
+        {"HopoverExportver",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             FWHopoverExportver_ v{2};
+             FWStatus_t s = FW_SetHopoverExportver(h, p, nullptr, &v);
+             return s != 0 ? s : FW_GetHopoverExportver(h, p, nullptr, &v);
+         }},
+        {"ConfigICMPErrPktDrop",
+         [](fwlibhandle_* h, dvs_port_* p) { return FW_ConfigICMPErrPktDrop(h, p, nullptr, 1); }},
+        {"IDSMode",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             FWStatus_t s = FW_SetIDSMode(h, p, 1);
+             return s != 0 ? s : FW_GetIDSMode(h, p);
+         }},
+        {"Oversubscription",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             FWStatus_t s = FW_SetOversubscription(h, p, 1);
+             return s != 0 ? s : FW_GetOversubscription(h, p);
+         }},
+        {"SetL7CopyMode", [](fwlibhandle_* h, dvs_port_* p) { return FW_SetL7CopyMode(h, p, 1); }},
+        {"SetIDSFlowAttr", [](fwlibhandle_* h, dvs_port_* p) { return FW_SetIDSFlowAttr(h, p, 1, 1); }},
+        {"GetIsIDSEnabled",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             unsigned e = 0;
+             return FW_GetIsIDSEnabled(h, p, &e);
+         }},
+        // Configuration text, loaded and evaluated.
+        {"EvaluateConfigText",
+         [](fwlibhandle_* h, dvs_port_* p) {
+             void* list = nullptr;
+             fwlibhandle_* other = nullptr;
+             FWStatus_t s = FW_LoadConfigString(
+                 "create addrset web with { ip 10.0.0.1, ip 10.0.0.2 };\ndescribe jumpto of ruleset rs-a;\n", &other,
+                 &list);
+             if (s != 0) return s;
+             s = FW_EvaluateConfigFile(h, list, p, nullptr);
+             FW_FreeConfigFile(list);
+             return s;
+         }},
     };
     return calls;
 }
