@@ -3,15 +3,15 @@
 #   scripts/dev.sh run   install what is missing, build, run the demo against the simulator
 #   scripts/dev.sh test  install what is missing, build and run the whole suite twice
 #                        (normal build, then AddressSanitizer + UndefinedBehaviorSanitizer with
-#                        LeakSanitizer), run the fuzzers, then the threaded suites under
-#                        ThreadSanitizer
+#                        LeakSanitizer); the Python package's tests run against the normal build;
+#                        then the fuzzers, and the threaded suites under ThreadSanitizer
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS=${JOBS:-$(nproc)}
 
 install_missing() {
     local pkgs=(cmake g++ make flex bison libboost-dev libgtest-dev libgmock-dev libbenchmark-dev clang
-                libclang-rt-14-dev)
+                libclang-rt-14-dev python3-pytest)
     local missing=()
     for p in "${pkgs[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -42,6 +42,8 @@ test)
     install_missing
     configure_build build
     (cd build && ctest --output-on-failure -j"$JOBS")
+    # Fails on any failed test and on a run that collects none (pytest's exit 5).
+    scripts/run_pytest.sh build
     scripts/check_install.sh build
     # The fuzz targets need clang with libFuzzer; only they are built there.
     cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKESTFW_FUZZ=ON \

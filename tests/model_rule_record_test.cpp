@@ -300,7 +300,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadRecordCase{"SNATOnEthertype", "1240: 07; 1281: 00", 7, "no exception"},
                       BadRecordCase{"PortWithoutTcp", "626: 0a00 0050", 7, "no exception"},
                       // A spec whose body is longer than the port block is not read past the block.
-                      BadRecordCase{"OptionsInPortBlock", "588: 2900 2800", 9,
+                      BadRecordCase{"OptionsInPortBlock", "588: 2900 2800", 4,
                                     "9: expect 42 byte in message buffer, but only get 36 bytes"},
                       BadRecordCase{"ExplicitInetWithIPv6Source", "1281: 12; 1280: 01; 12: 02000000 20010db8", 7,
                                     "7: af conflicts with rule address"}),
