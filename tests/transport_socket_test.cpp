@@ -9,13 +9,10 @@
 #include "cmd/KestFWCmd.h"
 #include "kestfw/kestfw.h"
 #include "sim/daemon/KestSimDaemonClient.h"
-#include "support/FdCount.h"
 #include "support/LogCapture.h"
 #include "support/TestCommands.h"
 #include "support/WireBytes.h"
 #include "transport/KestFWIOChannelSocket.h"
-
-KESTFW_CHECK_DESCRIPTORS_PER_TEST();
 
 using namespace KestFirewall;
 using namespace kestfw_test;
