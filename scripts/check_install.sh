@@ -40,4 +40,11 @@ LD_LIBRARY_PATH=$libdir LD_PRELOAD=$shim "$work/by-pkgconfig"
 # shellcheck disable=SC2046
 c++ -std=c++17 -o "$work/by-pkgconfig-cxx" "$top/examples/consumer/rules.cpp" $(pkg-config --cflags --libs kestfw)
 LD_LIBRARY_PATH=$libdir LD_PRELOAD=$shim "$work/by-pkgconfig-cxx"
+# The administrator's tool, its man page and completion come with the library.
+ctl=$prefix/bin/kestfwctl
+for f in "$ctl" "$prefix/share/man/man8/kestfwctl.8" "$prefix/share/bash-completion/completions/kestfwctl"; do
+    [ -f "$f" ] || { echo "check_install: $f not installed"; exit 1; }
+done
+LD_LIBRARY_PATH=$libdir "$ctl" check -q "$top/examples/policy.kfw"
+
 echo "check_install: installed into a temporary prefix; C and C++ consumers built by find_package and by pkg-config"

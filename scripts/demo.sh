@@ -112,3 +112,23 @@ echo "== socket channel: FW_Initialize type 2 to 127.0.0.1:$port"
 channel --socket 127.0.0.1 "$port"
 
 echo "== kestsimd served $(control "show requests")"
+
+# The administrator's tool against the same daemon over the socket channel: check the example policy,
+# load it, show what the module holds, save it back as text and compare the policy with it.
+ctl="$BUILD/tools/kestfwctl/kestfwctl"
+policy="$(dirname "$0")/../examples/policy.kfw"
+if [ -x "$ctl" ]; then
+    echo "== kestfwctl against 127.0.0.1:$port with examples/policy.kfw"
+    "$ctl" check -q "$policy" && echo "    check: examples/policy.kfw parses"
+    "$ctl" load --socket "127.0.0.1:$port" "$policy" && echo "    load: sent"
+    echo "    show rulesets:"
+    "$ctl" show --socket "127.0.0.1:$port" rulesets | sed 's/^/        /'
+    echo "    save:"
+    "$ctl" save --socket "127.0.0.1:$port" | sed 's/^/        /'
+    if "$ctl" diff --socket "127.0.0.1:$port" "$policy"; then
+        echo "    diff: the module holds examples/policy.kfw"
+    else
+        echo "demo: kestfwctl diff found differences after loading the policy" >&2
+        exit 1
+    fi
+fi

@@ -11,7 +11,7 @@ JOBS=${JOBS:-$(nproc)}
 
 install_missing() {
     local pkgs=(cmake g++ make flex bison libboost-dev libgtest-dev libgmock-dev libbenchmark-dev clang
-                libclang-rt-14-dev python3-pytest)
+                libclang-rt-14-dev python3-pytest libcli11-dev nlohmann-json3-dev)
     local missing=()
     for p in "${pkgs[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -22,6 +22,7 @@
 #include "cmd/KestFWCmdGetRuleSetList.h"
 #include "cmd/KestFWCmdGetSharedAddrSet.h"
 #include "cmd/KestFWCmdGetStatOfRuleSet.h"
+#include "support/RuleBuild.h"
 #include "support/SetSamples.h"
 #include "support/TestCommands.h"
 #include "support/Wire.h"
@@ -181,18 +182,8 @@ Texts resolveTimes(const Texts& lines) {
     return out;
 }
 
-Bytes ruleRecord(unsigned i) {
-    std::unique_ptr<CKestFWRule> r(sampleRule(i));
-    Bytes rec(sizeof(FWRule_));
-    unsigned used = 0;
-    EXPECT_TRUE(r->toMessage(rec.data(), unsigned(rec.size()), &used));
-    return rec;
-}
-
-std::string ruleText(unsigned i) {
-    std::unique_ptr<CKestFWRule> r(sampleRule(i));
-    return r->toString() + "\n";
-}
+Bytes ruleRecord(unsigned i) { return serialise(*std::unique_ptr<CKestFWRule>(sampleRule(i))); }
+std::string ruleText(unsigned i) { return std::unique_ptr<CKestFWRule>(sampleRule(i))->toString() + "\n"; }
 
 struct ReportCase {
     const char* name;

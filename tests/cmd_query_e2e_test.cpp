@@ -3,6 +3,7 @@
 // traffic statistics, and the whole round trip on the daemon's module by both roads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <ostream>
@@ -17,6 +18,7 @@
 #include "model/KestFWIDList.h"
 #include "support/DaemonRoads.h"
 #include "support/FdCount.h"
+#include "support/RuleBuild.h"
 #include "support/SetSamples.h"
 #include "support/SimHandle.h"
 #include "support/Wire.h"
@@ -31,10 +33,7 @@ namespace {
 Bytes rulesOf(std::initializer_list<unsigned> which) {
     Bytes out;
     for (unsigned i : which) {
-        std::unique_ptr<CKestFWRule> r(sampleRule(i));
-        Bytes rec(sizeof(FWRule_));
-        unsigned used = 0;
-        r->toMessage(rec.data(), unsigned(rec.size()), &used);
+        const Bytes rec = serialise(*std::unique_ptr<CKestFWRule>(sampleRule(i)));
         out.insert(out.end(), rec.begin(), rec.end());
     }
     return out;
@@ -268,43 +267,39 @@ void PrintTo(const LieCase& c, std::ostream* os) { *os << c.name; }
 
 class QueryLie : public SimTest, public ::testing::WithParamInterface<LieCase> {};
 
-template <typename T>
-bool tailUntouched(const std::vector<T>& v) {
-    const uint8_t* p = reinterpret_cast<const uint8_t*>(&v[2]);
-    for (size_t i = 0; i < 2 * sizeof(T); ++i)
-        if (p[i] != 0xA5) return false;
-    return true;
-}
-template <typename T>
-std::vector<T> poisoned() {
+// Asks for two entries into an area of four; tells whether the last two stayed untouched.
+template <typename T, typename F>
+FWStatus_t intoFour(F call, unsigned* n, bool* ok) {
     std::vector<T> v(4);
     memset(static_cast<void*>(v.data()), 0xA5, v.size() * sizeof(T));
-    return v;
+    const FWStatus_t st = call(v.data(), n);
+    const uint8_t* tail = reinterpret_cast<const uint8_t*>(&v[2]);
+    *ok = std::all_of(tail, tail + 2 * sizeof(T), [](uint8_t b) { return b == 0xA5; });
+    return st;
 }
 
 FWStatus_t ruleSetNames(fwlibhandle_* h, unsigned* n, bool* ok) {
-    auto v = poisoned<FWRuleSetID_t>();
-    FWStatus_t st = FW_GetRuleSetList(h, nullptr, nullptr, 2, 0, v.data(), n);
-    *ok = tailUntouched(v);
-    return st;
+    return intoFour<FWRuleSetID_t>(
+        [&](FWRuleSetID_t* v, unsigned* c) { return FW_GetRuleSetList(h, nullptr, nullptr, 2, 0, v, c); }, n, ok);
 }
 FWStatus_t setStats(fwlibhandle_* h, unsigned* n, bool* ok) {
-    auto v = poisoned<FWAddrSetStat_>();
-    FWStatus_t st = FW_GetAddrSetStatList(h, nullptr, nullptr, 0, 2, 0, v.data(), n);
-    *ok = tailUntouched(v);
-    return st;
+    return intoFour<FWAddrSetStat_>(
+        [&](FWAddrSetStat_* v, unsigned* c) { return FW_GetAddrSetStatList(h, nullptr, nullptr, 0, 2, 0, v, c); }, n,
+        ok);
 }
 FWStatus_t rules(fwlibhandle_* h, unsigned* n, bool* ok) {
-    auto v = poisoned<FWRule_>();
-    FWStatus_t st = FW_GetRuleOfRuleSet(h, nullptr, nullptr, 0, 2, 0, rsId("web"), nullptr, v.data(), n);
-    *ok = tailUntouched(v);
-    return st;
+    return intoFour<FWRule_>(
+        [&](FWRule_* v, unsigned* c) {
+            return FW_GetRuleOfRuleSet(h, nullptr, nullptr, 0, 2, 0, rsId("web"), nullptr, v, c);
+        },
+        n, ok);
 }
 FWStatus_t members(fwlibhandle_* h, unsigned* n, bool* ok) {
-    auto v = poisoned<FWAddress_>();
-    FWStatus_t st = FW_GetAddressOfAddrSet(h, nullptr, nullptr, 2, 0, 0, setId("a"), v.data(), n, nullptr, nullptr);
-    *ok = tailUntouched(v);
-    return st;
+    return intoFour<FWAddress_>(
+        [&](FWAddress_* v, unsigned* c) {
+            return FW_GetAddressOfAddrSet(h, nullptr, nullptr, 2, 0, 0, setId("a"), v, c, nullptr, nullptr);
+        },
+        n, ok);
 }
 
 }  // namespace

@@ -210,35 +210,15 @@ void PrintTo(const ReportCase& c, std::ostream* os) { *os << c.name; }
 class Report : public ::testing::TestWithParam<ReportCase> {};
 
 Bytes flagsReply() {
-    Bytes b(1316, 0);
-    b[0] = 0x05;
-    memcpy(&b[4], "PF_KIF_FLAG_L7_RULES_PRESENT", 28);
-    memcpy(&b[44], "OTHER", 5);
-    b[1284] = 1;
-    b[1285] = 0;
-    return b;
+    return Golden(1316).le(0, 5, 1).text(4, "PF_KIF_FLAG_L7_RULES_PRESENT").text(44, "OTHER").le(1284, 1, 1).b;
 }
-
-Bytes timeoutReply() {
-    Bytes b(116, 0);
-    b[4 * 2] = 0x10;  // 16 for dfw.tcp.established
-    b[92 + 2] = 1;
-    return b;
-}
-
+// 16 for dfw.tcp.established, the only one selected.
+Bytes timeoutReply() { return Golden(116).le(4 * 2, 16, 1).le(92 + 2, 1, 1).b; }
+// 10.0.0.1 as a host-order number, threat mask 3, score 90, mask 24.
 Bytes ipRepReply(bool found) {
-    Bytes b(21, 0);
-    b[0] = found;
-    b[5] = 0x01, b[8] = 0x0A;  // 10.0.0.1 as a host-order number
-    b[9] = 3, b[13] = 90, b[17] = 24;
-    return b;
+    return Golden(21).le(0, found, 1).le(5, 0x0A000001, 4).le(9, 3, 1).le(13, 90, 1).le(17, 24, 1).b;
 }
-
-Bytes clearReply(uint8_t flags) {
-    Bytes b(KESTFW_LB_STAT_SIZE, 0);
-    b[140] = flags;
-    return b;
-}
+Bytes clearReply(uint8_t flags) { return Golden(KESTFW_LB_STAT_SIZE).le(140, flags, 1).b; }
 
 const char kClearTail[] =
     " stats on datapath is cleared. In rare cases some of the counters may not be cleared and when that happens "
@@ -335,11 +315,7 @@ TEST(DebugStatusReport, OneLinePerComponentInTheKernelsOrder) {
 
 namespace {
 
-Bytes kifStat() { return Bytes(KESTFW_KIFSTAT_SIZE, 0); }
-void put64(Bytes& b, size_t off, uint64_t v) {
-    for (int i = 0; i < 8; ++i) b[off + i] = uint8_t(v >> (8 * i));
-}
-void reason(Bytes& b, unsigned i, uint64_t v) { put64(b, 1632 + 8 * i, v); }
+Golden kifStat() { return Golden(KESTFW_KIFSTAT_SIZE); }
 
 std::vector<std::string> kifReport(const Bytes& reply) {
     CKestFWCmdGetKifStat cmd(nullptr);
@@ -363,7 +339,7 @@ std::vector<std::string> reasonLines(const std::vector<std::string>& all) {
 }  // namespace
 
 TEST(KifStatReport, AllZeroShowsPassAndDropRowsAndTheFilterInfo) {
-    const std::vector<std::string> lines = kifReport(kifStat());
+    const std::vector<std::string> lines = kifReport(kifStat().b);
     const std::vector<std::string> head = {"PACKETS                       IN                OUT\n",
                                            "-------                       --                ---\n",
                                            "v4 pass:                          0                  0\n",
@@ -389,13 +365,12 @@ TEST(KifStatReport, AllZeroShowsPassAndDropRowsAndTheFilterInfo) {
 }
 
 TEST(KifStatReport, RowsFollowThePacketCountersInBothTables) {
-    Bytes b = kifStat();
-    put64(b, KifStat::counter(KifStat::kOffPackets, 1, 1, 19), 5);  // v6 lb out
-    put64(b, KifStat::counter(KifStat::kOffBytes, 0, 0, 4), 999);   // v4 snat bytes, no packets
-    put64(b, KifStat::counter(KifStat::kOffBytes, 1, 1, 19), 700);
-    b[2026] = 0x00, b[2027] = 0x50, b[2031] = 0xAB;
-    put64(b, 2014, uint64_t(-5));
-    const std::vector<std::string> lines = kifReport(b);
+    Golden b = kifStat();
+    b.le(KifStat::counter(KifStat::kOffPackets, 1, 1, 19), 5, 8);  // v6 lb out
+    b.le(KifStat::counter(KifStat::kOffBytes, 0, 0, 4), 999, 8);   // v4 snat bytes, no packets
+    b.le(KifStat::counter(KifStat::kOffBytes, 1, 1, 19), 700, 8);
+    b.le(2027, 0x50, 1).le(2031, 0xAB, 1).le(2014, uint64_t(-5), 8);
+    const std::vector<std::string> lines = kifReport(b.b);
     EXPECT_EQ(lines[7], "v6 lb:                            0                  5\n");
     EXPECT_EQ(lines[18], "v6 lb:                            0                700\n");
     for (const std::string& l : lines) EXPECT_EQ(l.find("snat"), std::string::npos);
@@ -412,9 +387,9 @@ void PrintTo(const ReasonCase& c, std::ostream* os) { *os << c.name; }
 class KifReasons : public ::testing::TestWithParam<ReasonCase> {};
 
 TEST_P(KifReasons, AreGroupedAndHeldBack) {
-    Bytes b = kifStat();
-    for (const auto& c : GetParam().counters) reason(b, c.first, c.second);
-    EXPECT_EQ(reasonLines(kifReport(b)), GetParam().lines);
+    Golden b = kifStat();
+    for (const auto& c : GetParam().counters) b.le(1632 + 8 * c.first, c.second, 8);
+    EXPECT_EQ(reasonLines(kifReport(b.b)), GetParam().lines);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -442,8 +417,7 @@ TEST(KifStatReport, ShortReplyPrintsNothing) {
 // ---- Load-balancer request bodies sized from the size records -----------------------------------------
 
 TEST(LBConfigBody, SizedFromTheCountsWithSelectionAndOptionsCopied) {
-    std::unique_ptr<FWLBConfigSize_> sizes(new FWLBConfigSize_);
-    memset(sizes.get(), 0, sizeof *sizes);
+    std::unique_ptr<FWLBConfigSize_> sizes(new FWLBConfigSize_());
     sizes->bytes[0] = 2;
     sizes->bytes[4] = 0x2A;
     memcpy(&sizes->bytes[8], "uuid-text", 9);
@@ -468,8 +442,7 @@ TEST(LBConfigBody, SizedFromTheCountsWithSelectionAndOptionsCopied) {
 }
 
 TEST(LBConfigBody, MoreServicesThanTheRecordHoldsAreRefused) {
-    std::unique_ptr<FWLBConfigSize_> sizes(new FWLBConfigSize_);
-    memset(sizes.get(), 0, sizeof *sizes);
+    std::unique_ptr<FWLBConfigSize_> sizes(new FWLBConfigSize_());
     sizes->bytes[0] = 0xE9, sizes->bytes[1] = 0x03;  // 1001
     expectRaises([&] { CKestFWCmdGetLBConfig cmd(nullptr, sizes.get()); }, 17);
     CKestFWCmdGetLBConfig none(nullptr);

@@ -16,7 +16,7 @@ Engine::Engine(const Limits& limits) : m_state(limits) {}
 
 int Engine::checkMessage(const uint8_t* msg, uint32_t len) {
     if (!msg) return EFAULT;
-    if (len < MsgHeader::kSize || len > kMaxMessage) return EINVAL;
+    if (len < MsgHeader::kSize || len > kMaxDeviceMessage) return EINVAL;
     // Only read here: the window's type allows writes, the message is left as it came.
     Window m(const_cast<uint8_t*>(msg), len);
     char sig[4];

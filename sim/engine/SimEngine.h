@@ -21,6 +21,9 @@ public:
     static constexpr uint32_t kCaptureLimit = 16u << 20;
     // Larger messages are refused as a kernel would refuse to copy them in.
     static constexpr uint32_t kMaxMessage = 64u << 20;
+    // A control call made in this process copies in whatever the library hands it (a million-member
+    // address set is 144 MB in one message); only the daemon's sockets hold to kMaxMessage.
+    static constexpr uint32_t kMaxDeviceMessage = 1u << 30;
 
     explicit Engine(const Limits& limits = Limits());
 

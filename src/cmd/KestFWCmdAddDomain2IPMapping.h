@@ -38,6 +38,7 @@ public:
     const std::string& getDomain() const { return m_domain; }
     size_t getCount() const { return m_addresses.size(); }
 
+    const std::vector<std::pair<std::unique_ptr<CKestFWAddress>, unsigned int>>& getAddresses() const { return m_addresses; }
 private:
     std::string m_domain;
     std::vector<std::pair<std::unique_ptr<CKestFWAddress>, unsigned int>> m_addresses;

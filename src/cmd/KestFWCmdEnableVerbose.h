@@ -20,6 +20,8 @@ public:
     std::string toString() const override;
     bool writeCmdBody(const void* body, unsigned int avail, unsigned int* written, unsigned int flags) override;
 
+    unsigned int getComponent() const { return m_component; }
+    unsigned int getLevel() const { return m_level; }
 private:
     unsigned int m_component;
     unsigned int m_level;

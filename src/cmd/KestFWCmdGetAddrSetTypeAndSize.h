@@ -21,6 +21,7 @@ public:
     bool writeCmdBody(const void* body, unsigned int avail, unsigned int* written, unsigned int flags) override;
     void checkCmdReply(const void* body, unsigned int size) override;
 
+    const FWAddrSetID_t& getSetID() const { return m_id; }
 private:
     FWAddrSetID_t m_id;
 };

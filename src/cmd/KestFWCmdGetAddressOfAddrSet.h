@@ -31,6 +31,8 @@ public:
     bool writeCmdBody(const void* body, unsigned int avail, unsigned int* written, unsigned int flags) override;
     void checkCmdReply(const void* body, unsigned int size) override;
 
+    const FWAddrSetID_t& getSetID() const { return m_id; }
+    unsigned int getStart() const { return m_start; }
 private:
     FWAddrSetID_t m_id;
     unsigned int m_count;

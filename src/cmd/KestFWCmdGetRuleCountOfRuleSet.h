@@ -22,6 +22,8 @@ public:
     // Prints "rule count : <n>".
     void checkCmdReply(const void* body, unsigned int size) override;
 
+    const FWRuleSetID_t& getRuleSetId() const { return m_id; }
+    unsigned int getRuleType() const { return m_ruleType; }
 private:
     FWRuleSetID_t m_id;
     unsigned int m_ruleType;

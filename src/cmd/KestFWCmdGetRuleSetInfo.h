@@ -21,6 +21,7 @@ public:
     // Rule count, generation number and realization time, one line each.
     void checkCmdReply(const void* body, unsigned int size) override;
 
+    const FWRuleSetID_t& getRuleSetId() const { return m_id; }
 private:
     FWRuleSetID_t m_id;
 };

@@ -23,6 +23,7 @@ public:
     // One line per returned name.
     void checkCmdReply(const void* body, unsigned int size) override;
 
+    unsigned int getStart() const { return m_start; }
 private:
     unsigned int m_count;
     unsigned int m_start;

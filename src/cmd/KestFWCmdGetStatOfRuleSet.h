@@ -32,6 +32,7 @@ public:
 
     const RuleSelection& selection() const { return m_sel; }
 
+    const RuleSelection& getSelection() const { return m_sel; }
 private:
     RuleSelection m_sel;
 };

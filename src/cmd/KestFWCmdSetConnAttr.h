@@ -43,6 +43,9 @@ public:
     bool addAttribute(std::unique_ptr<CKestFWL7Attribute> attr);
     const CKestFWContainer& getContainer() const { return *m_container; }
 
+    // The connection named, or null when the state id names it.
+    const FWConnection_* getConnection() const { return m_keyKind == kKeyedByConnection ? &m_conn : nullptr; }
+    uint64_t getStateId() const { return m_stateId; }
 private:
     uint32_t m_keyKind;
     FWAttrOpType m_op;

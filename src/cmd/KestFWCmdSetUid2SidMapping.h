@@ -39,6 +39,8 @@ public:
     void addSid(const fwattr_sid* sids, unsigned int n);
     size_t getSidCount() const { return m_groups.size(); }
 
+    const fwattr_sid& getUser() const { return m_user; }
+    const std::vector<fwattr_sid>& getGroups() const { return m_groups; }
 private:
     Uid2SidOp_t m_op;
     fwattr_sid m_user;

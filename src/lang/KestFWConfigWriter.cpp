@@ -32,6 +32,7 @@
 #include "cmd/KestFWCmdSetRuleSetJump.h"
 #include "kestfw/kestfw_util.h"
 #include "kestfw/kestfw_writer.h"
+#include "lang/KestFWConfigWriterStatements.h"
 #include "model/KestFWAddrSetID.h"
 #include "model/KestFWAddressEther.h"
 #include "model/KestFWAddressEtherMask.h"
@@ -807,6 +808,8 @@ std::string CKestFWConfigWriter::command(const CKestFWCmd& cmd) {
     if (dynamic_cast<const CKestFWCmdDestroyAllAddrSet*>(&cmd)) return "destroy all addrset" + port;
     if (auto c = dynamic_cast<const CKestFWCmdConfigSharedAddrSet*>(&cmd))
         return std::string(c->isEnabled() ? "enable" : "disable") + " shared addrset" + port;
+    std::string statement;
+    if (kfwWriteStatement(cmd, port, &statement)) return statement;
     refuse(kestfwFormat("command of opcode %u", cmd.getCommand()));
 }
 

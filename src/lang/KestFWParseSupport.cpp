@@ -292,9 +292,9 @@ CKestFWAddress* kfwAttributeValue(const char* text) {
 }
 
 CKestFWProtocol* kfwProtocolByName(const char* name, bool negate) {
-    const protoent* entry = getprotobyname(name);
-    if (entry == nullptr) kfwParseFail(52, "unknown protocol (%s)", name);
-    return new CKestFWProtocol(true, static_cast<unsigned short>(entry->p_proto), true, negate);
+    unsigned short number = 0;
+    if (!CKestFWProtocol::protocolNumber(name, &number)) kfwParseFail(52, "unknown protocol (%s)", name);
+    return new CKestFWProtocol(true, number, true, negate);
 }
 
 void kfwCheckKeyPolicy(const char* text) {

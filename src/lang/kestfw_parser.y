@@ -11,6 +11,7 @@
 #include "kestfw/kestfw_rule.h"
 #include "kestfw/kestfw_types.h"
 #include "lang/KestFWLexTypes.h"
+#include "lang/KestFWParseStatements.h"
 
 namespace KestFirewall {
 class CKestFWCmd;
@@ -24,6 +25,8 @@ class CKestFWProtocolSpecList;
 class CKestFWProtocolSpecL4PortSet;
 class CKestFWRuleAction;
 class CKestFWContainerID;
+class CKestFWIDList;
+class CKestFWConnectionList;
 }  // namespace KestFirewall
 
 /* An address and port of "a.b.c.d:port" (network order address, host order port). */
@@ -54,6 +57,8 @@ const char* kestfwTokenName(int token);
 %code {
 #include <arpa/inet.h>
 
+#include <strings.h>
+
 #include <cstring>
 #include <memory>
 
@@ -77,6 +82,45 @@ const char* kestfwTokenName(int token);
 #include "cmd/KestFWCmdList.h"
 #include "cmd/KestFWCmdSetRootRuleSet.h"
 #include "cmd/KestFWCmdSetRuleSetJump.h"
+#include "lang/KestFWParseStatements.h"
+#include "cmd/KestFWCmdAddDomain2IPMapping.h"
+#include "cmd/KestFWCmdClearAllConnection.h"
+#include "cmd/KestFWCmdClearKifStat.h"
+#include "cmd/KestFWCmdConfigTCPStrict.h"
+#include "cmd/KestFWCmdCreateContainer.h"
+#include "cmd/KestFWCmdDeleteSpoofGuard.h"
+#include "cmd/KestFWCmdEnableVerbose.h"
+#include "cmd/KestFWCmdGetAddrSetCount.h"
+#include "cmd/KestFWCmdGetAddrSetInfo.h"
+#include "cmd/KestFWCmdGetAddrSetList.h"
+#include "cmd/KestFWCmdGetAddrSetStatList.h"
+#include "cmd/KestFWCmdGetAddrSetTypeAndSize.h"
+#include "cmd/KestFWCmdGetAddressOfAddrSet.h"
+#include "cmd/KestFWCmdGetConnectionCount.h"
+#include "cmd/KestFWCmdGetConnectionStat.h"
+#include "cmd/KestFWCmdGetHopoverExportver.h"
+#include "cmd/KestFWCmdGetKifStat.h"
+#include "cmd/KestFWCmdGetLBConfig.h"
+#include "cmd/KestFWCmdGetLBStat.h"
+#include "cmd/KestFWCmdGetRuleCountOfRuleSet.h"
+#include "cmd/KestFWCmdGetRuleOfRuleSet.h"
+#include "cmd/KestFWCmdGetRuleSetInfo.h"
+#include "cmd/KestFWCmdGetRuleSetList.h"
+#include "cmd/KestFWCmdGetSharedAddrSet.h"
+#include "cmd/KestFWCmdGetStatOfRuleSet.h"
+#include "cmd/KestFWCmdGetTCPStrict.h"
+#include "cmd/KestFWCmdGetTimeout.h"
+#include "cmd/KestFWCmdModifyDomainUuidMap.h"
+#include "cmd/KestFWCmdSetAllConnection.h"
+#include "cmd/KestFWCmdSetConnAttr.h"
+#include "cmd/KestFWCmdSetConnectionByFilter.h"
+#include "cmd/KestFWCmdSetConnectionByList.h"
+#include "cmd/KestFWCmdSetHopoverExportver.h"
+#include "cmd/KestFWCmdSetTimeout.h"
+#include "cmd/KestFWCmdSetUid2SidMapping.h"
+#include "model/KestFWConnectionList.h"
+#include "model/KestFWIDList.h"
+#include "model/KestFWL7Attribute.h"
 #include "lang/KestFWParseSupport.h"
 #include "model/KestFWAddrSetID.h"
 #include "model/KestFWAddressAny.h"
@@ -184,6 +228,11 @@ static void kfwSetConfig(CKestFWCmdConfig** config, CKestFWCmdConfig* next) {
     *config = next;
 }
 
+/* "enable|disable|describe X strict": X names the protocol, and only TCP has a strict mode. */
+static void kfwExpectTcp(const char* name) {
+    if (strcasecmp(name, "tcp") != 0) kfwParseFail(16, "%s", "expecting keyword tcp");
+}
+
 static CKestFWRuleList* kfwOneRule(std::unique_ptr<CKestFWRule> rule) {
     std::unique_ptr<CKestFWRuleList> list(new CKestFWRuleList(false));
     if (!list->addRule(rule.get())) kfwParseFail(16, "rule %u cannot join its rule set", rule->getId());
@@ -274,6 +323,14 @@ static CKestFWProtocolSpecL4PortSet* kfwNegatedPortSet(CKestFWProtocolSpecL4Port
     FWLexIPPort ipPort;
     FWuuid_ uuid;
     uint32_t word;
+    KestFirewall::CKestFWIDList* idList;
+    KestFirewall::CKestFWConnectionList* connList;
+    FWConnection_* conn;
+    KestFirewall::KestFWStrList* strList;
+    KestFirewall::KestFWL7Values* l7Values;
+    KestFirewall::KestFWL7List* l7List;
+    KestFirewall::KestFWDomainEntry* domainEntry;
+    KestFirewall::KestFWDomainList* domainList;
 }
 
 /* Keywords, in the scanner's rule order. */
@@ -444,6 +501,7 @@ static CKestFWProtocolSpecL4PortSet* kfwNegatedPortSet(CKestFWProtocolSpecL4Port
 
 %type <cmdList>     Rule_Cmd_List
 %type <cmd>         Rule_Command Command Cmd_RuleSet Cmd_AddrSet Cmd_Config
+%type <cmd>         Cmd_Query Cmd_Connection Cmd_Identity Cmd_Settings
 %type <port>        Optional_DVS_Port DVS_Port
 %type <text>        Optional_Save_to
 %type <ipPort>      Single_IP_Port
@@ -466,10 +524,21 @@ static CKestFWProtocolSpecL4PortSet* kfwNegatedPortSet(CKestFWProtocolSpecL4Port
 %type <word>        Optional_Rule_Action_Flag With_Rule_Action_Flag Rule_Action_Flag_List Rule_Action_Flag
 %type <word>        As_Dynamic_App Pool_Option LB_Type Optional_Rule_Category_ID Optional_Rule_Bucket_ID
 %type <word>        Optional_Rule_SRC_Malicious Optional_Rule_DST_Malicious
-%type <int64Value>  Rule_Position Optional_Persist_Timeout
+%type <int64Value>  Rule_Position Optional_Persist_Timeout Optional_StateID
+%type <word>        Rule_NAT_Type Rule_Query
+%type <idList>      ID_List Single_ID_Or_List
+%type <connList>    Connection_List
+%type <conn>        Single_Connection Optional_ConnSpec
+%type <text>        Conn_Address Conn_IP_Address Single_IP_Or_Any_Port
+%type <strList>     STR_List L7_String_Values
+%type <l7Values>    L7_Values L7_Int_Values L7_Uint_Values L7_UUID_Values L7_UUID_Value L7_DNS_Values
+%type <l7List>      Single_L7Attribute_Or_List L7_Attribute_List
+%type <domainEntry> Domain_UUID_Entry
+%type <domainList>  Domain_UUID_List
 
 %destructor { delete $$; } <cmd> <cmdList> <address> <addressList> <rule> <ruleList> <protocol>
 %destructor { delete $$; } <spec> <specList> <portSet> <action> <containerId>
+%destructor { delete $$; } <idList> <connList> <conn> <strList> <l7Values> <l7List> <domainEntry> <domainList>
 
 %start Firewall
 
@@ -507,6 +576,10 @@ Command
     : Cmd_RuleSet
     | Cmd_AddrSet
     | Cmd_Config
+    | Cmd_Query
+    | Cmd_Connection
+    | Cmd_Identity
+    | Cmd_Settings
     ;
 
 /* ---- Switch ports ---------------------------------------------------------------------------- */
@@ -1108,6 +1181,290 @@ Optional_Persist_Timeout
 
 LB_Type
     : KW_LB_L4 { $$ = 0; } | KW_LB_L7 { $$ = 1; }
+    ;
+
+/* ---- Rule-set and address-set queries -------------------------------------------------------- */
+
+Cmd_Query
+    : KW_DESCRIBE KW_RULE KW_COUNT KW_OF KW_RULESET STRING Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetRuleCountOfRuleSet(&$7, kfwRuleSetName($6), 0);); }
+    | KW_DESCRIBE Rule_NAT_Type KW_RULE KW_COUNT KW_OF KW_RULESET STRING Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetRuleCountOfRuleSet(&$8, kfwRuleSetName($7), $2);); }
+    | KW_DESCRIBE KW_INFO KW_OF KW_RULESET STRING Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetRuleSetInfo(&$6, kfwRuleSetName($5));); }
+    | KW_DESCRIBE Rule_Query STRING Optional_DVS_Port
+        { ACT($$ = kfwRuleQuery(&$4, $3, $2, 10000, 0);); }
+    | KW_DESCRIBE Rule_Query STRING KW_FROM DEC Optional_DVS_Port
+        { ACT(unsigned start = unsigned(kfwCheckRange($5, 4294967295u, "rule position value overflows"));
+              $$ = kfwRuleQuery(&$6, $3, $2, 10000, start);); }
+    | KW_DESCRIBE Rule_Query STRING Optional_DVS_Port KW_WITH Single_ID_Or_List
+        { auto ids = take($6); ACT($$ = kfwRuleQuery(&$4, $3, $2, std::move(ids));); }
+    | KW_DESCRIBE KW_LIST KW_OF KW_RULESET Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetRuleSetList(&$5, 10000, 0);); }
+    | KW_DESCRIBE KW_LIST KW_OF KW_RULESET KW_FROM DEC Optional_DVS_Port
+        { ACT(unsigned start = unsigned(kfwCheckRange($6, 4294967295u, "rule index value overflows"));
+              $$ = new CKestFWCmdGetRuleSetList(&$7, 10000, start);); }
+    | KW_DESCRIBE KW_SIZE KW_OF KW_ADDRSET STRING Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetAddrSetTypeAndSize(&$6, kfwAddrSetName($5));); }
+    | KW_DESCRIBE KW_INFO KW_OF KW_ADDRSET STRING Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetAddrSetInfo(&$6, kfwAddrSetName($5));); }
+    | KW_DESCRIBE KW_STAT KW_OF KW_ADDRSET Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetAddrSetStatList(&$5, 0, 20000, 0);); }
+    | KW_DESCRIBE KW_ADDRESS KW_OF KW_ADDRSET STRING Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetAddressOfAddrSet(&$6, kfwAddrSetName($5), 50000, 0);); }
+    | KW_DESCRIBE KW_ADDRESS KW_OF KW_ADDRSET STRING KW_FROM DEC Optional_DVS_Port
+        { ACT(FWAddrSetID_t id = kfwAddrSetName($5);
+              unsigned start = unsigned(kfwCheckRange($7, 4294967295u, "addrset index value overflows"));
+              $$ = new CKestFWCmdGetAddressOfAddrSet(&$8, id, 50000, start);); }
+    | KW_DESCRIBE KW_COUNT KW_OF KW_ADDRSET Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetAddrSetCount(&$5, 0);); }
+    | KW_DESCRIBE KW_LIST KW_OF KW_ADDRSET Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetAddrSetList(&$5, 0, 20000, 0);); }
+    | KW_DESCRIBE KW_LIST KW_OF KW_ADDRSET KW_FROM DEC Optional_DVS_Port
+        { ACT(unsigned start = unsigned(kfwCheckRange($6, 4294967295u, "addrset list index value overflows"));
+              $$ = new CKestFWCmdGetAddrSetList(&$7, 0, 20000, start);); }
+    ;
+
+Rule_NAT_Type
+    : KW_SNAT                   { $$ = 1; }
+    | KW_DNAT                   { $$ = 2; }
+    ;
+
+/* What a rule or statistics query reads: the rule type, plus kStatQuery for statistics. */
+Rule_Query
+    : KW_RULE KW_OF KW_RULESET                  { $$ = 0; }
+    | KW_STAT KW_OF KW_RULESET                  { $$ = kStatQuery; }
+    | Rule_NAT_Type KW_RULE KW_OF KW_RULESET    { $$ = $1; }
+    | Rule_NAT_Type KW_STAT KW_OF KW_RULESET    { $$ = $1 | kStatQuery; }
+    ;
+
+ID_List
+    : DEC
+        { ACT(std::unique_ptr<CKestFWIDList> l(new CKestFWIDList());
+              l->addID(unsigned(kfwCheckRange($1, 4294967295u, "rule id value overflows"))); $$ = l.release();); }
+    | ID_List ',' DEC
+        { auto l = take($1); ACT(l->addID(unsigned(kfwCheckRange($3, 4294967295u, "rule id value overflows")));
+              $$ = l.release();); }
+    ;
+
+Single_ID_Or_List
+    : DEC
+        { ACT(std::unique_ptr<CKestFWIDList> l(new CKestFWIDList());
+              l->addID(unsigned(kfwCheckRange($1, 4294967295u, "rule id value overflows"))); $$ = l.release();); }
+    | '{' ID_List '}'           { $$ = $2; }
+    | '{' ID_List ',' '}'       { $$ = $2; }
+    ;
+
+/* ---- Connections ----------------------------------------------------------------------------- */
+
+Cmd_Connection
+    : KW_DESCRIBE KW_CONNECTION KW_COUNT Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetConnectionCount(&$4, nullptr);); }
+    | KW_SET KW_CONNECTION Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdSetConnectionByFilter(&$3, nullptr);); }
+    | KW_SET KW_CONNECTION Optional_DVS_Port KW_WITH '{' Connection_List '}'
+        { auto l = take($6); ACT($$ = new CKestFWCmdSetConnectionByList(&$3, l.get()); l.release();); }
+    | KW_SET KW_CONNECTION Optional_DVS_Port KW_WITH Single_Connection
+        { auto c = take($5); ACT(std::unique_ptr<CKestFWConnectionList> l(new CKestFWConnectionList());
+              l->addConnection(c.release()); $$ = new CKestFWCmdSetConnectionByList(&$3, l.get()); l.release();); }
+    | KW_SET KW_ALL KW_CONNECTION Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdSetAllConnection(&$4);); }
+    | KW_DESCRIBE KW_CONNECTION KW_STAT Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetConnectionStat(&$4, nullptr, 50000, 0);); }
+    | KW_DESCRIBE KW_CONNECTION KW_STAT KW_FROM DEC Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetConnectionStat(&$6, nullptr, 50000, uint64_t($5));); }
+    | KW_CLEAR KW_ALL KW_CONNECTION Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdClearAllConnection(&$4);); }
+    ;
+
+Connection_List
+    : Single_Connection
+        { auto c = take($1); ACT(std::unique_ptr<CKestFWConnectionList> l(new CKestFWConnectionList());
+              l->addConnection(c.release()); $$ = l.release();); }
+    | Connection_List ',' Single_Connection
+        { auto l = take($1); auto c = take($3); ACT(l->addConnection(c.release()); $$ = l.release();); }
+    ;
+
+Single_Connection
+    : KW_FROM Conn_Address KW_PORT DEC KW_TO Conn_Address KW_PORT DEC
+        { ACT($$ = kfwConnection($2[0] ? $2 : nullptr, $4, $6[0] ? $6 : nullptr, $8);); }
+    | KW_FROM Single_IP_Or_Any_Port KW_TO Single_IP_Or_Any_Port
+        { ACT($$ = kfwConnectionOfPorts($2, strncasecmp($2, "any:", 4) == 0, $4, strncasecmp($4, "any:", 4) == 0);); }
+    ;
+
+/* An address of a connection as written; "any" is the empty text. */
+Conn_Address
+    : IPV4                      { Strncpy($$, $1, sizeof $$); }
+    | IPV6                      { Strncpy($$, $1, sizeof $$); }
+    | KW_ANY                    { $$[0] = '\0'; }
+    ;
+
+Single_IP_Or_Any_Port
+    : IPV4_PORT                 { Strncpy($$, $1, sizeof $$); }
+    | ANY_PORT                  { Strncpy($$, $1, sizeof $$); }
+    ;
+
+/* ---- Identity mappings, attribute profiles and containers ------------------------------------ */
+
+Cmd_Identity
+    : KW_CREATE KW_ATTRPROFILE STRING Optional_DVS_Port KW_WITH '{' Single_L7Attribute_Or_List '}'
+        { auto l = take($7); ACT($$ = kfwCreateContainer(&$4, $3, std::move(l));); }
+    | KW_CREATE KW_ATTRPROFILE STRING Optional_DVS_Port KW_WITH '{' Single_L7Attribute_Or_List ',' '}'
+        { auto l = take($7); ACT($$ = kfwCreateContainer(&$4, $3, std::move(l));); }
+    | KW_CREATE KW_CONTAINER STRING Optional_DVS_Port '{' Single_L7Attribute_Or_List '}'
+        { auto l = take($6); ACT($$ = kfwCreateContainer(&$4, $3, std::move(l));); }
+    | KW_CREATE KW_CONTAINER STRING Optional_DVS_Port '{' Single_L7Attribute_Or_List ',' '}'
+        { auto l = take($6); ACT($$ = kfwCreateContainer(&$4, $3, std::move(l));); }
+    | KW_CREATE KW_TBRPROFILE STRING Optional_DVS_Port KW_WITH '{' Single_L7Attribute_Or_List '}'
+        { auto l = take($7); ACT($$ = kfwCreateContainer(&$4, $3, std::move(l));); }
+    | KW_ADD KW_DOMAINUUIDMAP Optional_DVS_Port '{' Domain_UUID_List '}'
+        { auto l = take($5); ACT($$ = kfwDomainUuidMap(&$3, std::move(l));); }
+    | KW_ADD KW_DOMAIN2IP Optional_DVS_Port STRING KW_WITH Single_IP_Or_List
+        { auto l = take($6); ACT($$ = kfwDomain2IP(&$3, $4, std::move(l));); }
+    | KW_SET KW_UID2SIDMAP Optional_DVS_Port STRING '{' L7_String_Values '}'
+        { auto l = take($6); ACT($$ = kfwUid2Sid(&$3, $4, std::move(l));); }
+    | KW_SET KW_CONNATTR Optional_DVS_Port Optional_ConnSpec Optional_StateID KW_WITH '{' Single_L7Attribute_Or_List '}'
+        { auto c = take($4); auto l = take($8); ACT($$ = kfwConnAttr(&$3, std::move(c), $5, std::move(l));); }
+    ;
+
+STR_List
+    : %empty                    { ACT($$ = new KestFWStrList();); }
+    | STRING                    { ACT($$ = new KestFWStrList{std::string($1)};); }
+    | STR_List ',' STRING       { auto l = take($1); ACT(l->push_back($3); $$ = l.release();); }
+    ;
+
+Domain_UUID_Entry
+    : KW_DOMAIN STRING DEC '{' STR_List '}' ';'
+        { auto l = take($5); ACT($$ = kfwDomainEntry($2, $3, *l);); }
+    ;
+
+Domain_UUID_List
+    : Domain_UUID_Entry
+        { auto e = take($1); ACT($$ = new KestFWDomainList{*e};); }
+    | Domain_UUID_List Domain_UUID_Entry
+        { auto l = take($1); auto e = take($2); ACT(l->push_back(*e); $$ = l.release();); }
+    ;
+
+Optional_ConnSpec
+    : %empty                    { $$ = nullptr; }
+    | Conn_IP_Address DEC Conn_IP_Address DEC STRING STRING
+        { ACT($$ = kfwConnSpec($1, $2, $3, $4, $5, $6);); }
+    ;
+
+Conn_IP_Address
+    : IPV4                      { Strncpy($$, $1, sizeof $$); }
+    | IPV6                      { Strncpy($$, $1, sizeof $$); }
+    ;
+
+Optional_StateID
+    : %empty                    { $$ = 0; }
+    | DEC                       { $$ = $1; }
+    ;
+
+/* ---- L7 attribute lists: "[KEY : value, ...]", one kind of value per bracket ------------------ */
+
+Single_L7Attribute_Or_List
+    : L7_Attribute_List         { $$ = $1; }
+    | Single_L7Attribute_Or_List ',' L7_Attribute_List
+        { auto l = take($1); auto more = take($3);
+          ACT(for (auto& a : more->attributes) l->attributes.push_back(std::move(a)); $$ = l.release();); }
+    ;
+
+L7_Attribute_List
+    : '[' STRING ':' L7_String_Values ']'
+        { auto v = take($4); ACT(KestFWL7Values values; values.strings = *v; $$ = kfwL7Attributes($2, values);); }
+    | '[' STRING ':' L7_Values ']'
+        { auto v = take($4); ACT($$ = kfwL7Attributes($2, *v);); }
+    ;
+
+L7_String_Values
+    : STRING                    { ACT($$ = new KestFWStrList{std::string($1)};); }
+    | L7_String_Values ',' STRING
+                                { auto l = take($1); ACT(l->push_back($3); $$ = l.release();); }
+    ;
+
+L7_Values
+    : L7_Int_Values             { $$ = $1; }
+    | L7_Uint_Values            { $$ = $1; }
+    | L7_UUID_Values            { $$ = $1; }
+    | L7_DNS_Values             { $$ = $1; }
+    ;
+
+L7_Int_Values
+    : DEC                       { ACT($$ = new KestFWL7Values(); $$->kind = KestFWL7Values::Ints; $$->ints.push_back(int32_t($1));); }
+    | L7_Int_Values ',' DEC     { auto l = take($1); ACT(l->ints.push_back(int32_t($3)); $$ = l.release();); }
+    ;
+
+L7_Uint_Values
+    : HEX                       { ACT($$ = new KestFWL7Values(); $$->kind = KestFWL7Values::Uints; $$->uints.push_back($1);); }
+    | L7_Uint_Values ',' HEX    { auto l = take($1); ACT(l->uints.push_back($3); $$ = l.release();); }
+    ;
+
+L7_UUID_Values
+    : L7_UUID_Value             { $$ = $1; }
+    | L7_UUID_Values ',' L7_UUID_Value
+        { auto l = take($1); auto v = take($3); ACT(l->uuids.push_back(v->uuids.front()); $$ = l.release();); }
+    ;
+
+L7_UUID_Value
+    : STRING KW_UUID STRING
+        { ACT(std::unique_ptr<KestFWL7Values> v(new KestFWL7Values()); v->kind = KestFWL7Values::Uuids;
+              v->uuids.push_back({$1, kfwUuidValue($3)}); $$ = v.release();); }
+    | KW_UUID STRING
+        { ACT(std::unique_ptr<KestFWL7Values> v(new KestFWL7Values()); v->kind = KestFWL7Values::Uuids;
+              v->uuids.push_back({"", kfwUuidValue($2)}); $$ = v.release();); }
+    ;
+
+L7_DNS_Values
+    : STRING DEC DEC
+        { ACT($$ = new KestFWL7Values(); $$->kind = KestFWL7Values::Dns;
+              $$->dns.push_back({$1, uint32_t($2), uint32_t($3)});); }
+    | L7_DNS_Values ',' STRING DEC DEC
+        { auto l = take($1); ACT(l->dns.push_back({$3, uint32_t($4), uint32_t($5)}); $$ = l.release();); }
+    ;
+
+/* ---- Settings and diagnostics ---------------------------------------------------------------- */
+
+Cmd_Settings
+    : KW_DESCRIBE KW_EXPORTVER Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetHopoverExportver(&$3);); }
+    | KW_SET KW_EXPORTVER DEC Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdSetHopoverExportver(&$4, unsigned($3));); }
+    | KW_DELETE KW_SPOOFGUARD Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdDeleteSpoofGuard(&$3, nullptr);); }
+    | KW_DELETE KW_SPOOFGUARD KW_WITH KW_MAC Single_MAC_Address Optional_DVS_Port
+        { auto mac = take($5);
+          ACT($$ = new CKestFWCmdDeleteSpoofGuard(&$6, static_cast<CKestFWAddressEther*>(mac.get())); mac.release();); }
+    | KW_DESCRIBE KW_STAT KW_OF KW_KIF Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetKifStat(&$5);); }
+    | KW_CLEAR KW_STAT KW_OF KW_KIF Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdClearKifStat(&$5);); }
+    | KW_DESCRIBE KW_CONFIG KW_OF KW_LB Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetLBConfig(&$5);); }
+    | KW_DESCRIBE KW_STAT KW_OF KW_LB Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetLBStat(&$5);); }
+    | KW_ENABLE STRING KW_STRICT Optional_DVS_Port
+        { ACT(kfwExpectTcp($2); $$ = new CKestFWCmdConfigTCPStrict(&$4, true);); }
+    | KW_DISABLE STRING KW_STRICT Optional_DVS_Port
+        { ACT(kfwExpectTcp($2); $$ = new CKestFWCmdConfigTCPStrict(&$4, false);); }
+    | KW_DESCRIBE STRING KW_STRICT Optional_DVS_Port
+        { ACT(kfwExpectTcp($2); $$ = new CKestFWCmdGetTCPStrict(&$4);); }
+    | KW_SET KW_TIMEOUT STRING KW_TO DEC Optional_DVS_Port
+        { ACT(unsigned value = unsigned(kfwCheckRange($5, 4294967295u, "invalid timeout value"));
+              $$ = new CKestFWCmdSetTimeout(&$6, $3, value);); }
+    | KW_SET KW_TIMEOUT KW_TO STRING Optional_DVS_Port
+        { ACT(FWInstTimeout_ timeouts; kfwTimeoutList($4, &timeouts); $$ = new CKestFWCmdSetTimeout(&$5, &timeouts);); }
+    | KW_DESCRIBE KW_TIMEOUT STRING Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetTimeout(&$4, $3);); }
+    | KW_DESCRIBE KW_TIMEOUT Optional_DVS_Port
+        { ACT(FWInstTimeout_ timeouts; memset(&timeouts, 0, sizeof timeouts);
+              memset(timeouts.present, 1, sizeof timeouts.present);
+              $$ = new CKestFWCmdGetTimeout(&$3, &timeouts);); }
+    | KW_DESCRIBE KW_SHARED KW_ADDRSET Optional_DVS_Port
+        { ACT($$ = new CKestFWCmdGetSharedAddrSet(&$4);); }
+    | KW_DEBUG STRING DEC Optional_DVS_Port
+        { ACT(unsigned level = unsigned(kfwCheckRange($3, 15, "debug level value overflows"));
+              $$ = new CKestFWCmdEnableVerbose(&$4, kfwDebugComponent($2), level);); }
     ;
 
 %%

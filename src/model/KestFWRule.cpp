@@ -173,8 +173,8 @@ void CKestFWRule::setAF(FWRuleAF_t af) {
 }
 
 void CKestFWRule::setTCPStrict(bool on) {
-    if (m_cached) {
-        ByteReader r(m_cache.data(), m_cache.size());
+    if (m_cache) {
+        ByteReader r(m_cache->data(), m_cache->size());
         const uint8_t presence = r.getAt<uint8_t>(kOffPresence);
         const uint8_t proto = r.getAt<uint8_t>(kOffProtoFlags);
         const uint16_t value = r.getAt<uint16_t>(kOffProtocol);
@@ -182,7 +182,7 @@ void CKestFWRule::setTCPStrict(bool on) {
             value == 6) {
             uint16_t mode = r.getAt<uint16_t>(kOffConnSpec);
             mode = on ? static_cast<uint16_t>(mode | kStrictModeBit) : static_cast<uint16_t>(mode & ~kStrictModeBit);
-            ByteWriter(m_cache.data(), m_cache.size()).putAt<uint16_t>(kOffConnSpec, mode);
+            ByteWriter(m_cache->data(), m_cache->size()).putAt<uint16_t>(kOffConnSpec, mode);
             KFW_DEBUG(KFW_COMP_RULE, 1, "Setting rule %u tcp strict to '%d'\n", m_id, on ? 1 : 0);
         }
     }
@@ -204,8 +204,8 @@ void CKestFWRule::setTenantCtx(const FWRuleTenancyInfo_& tenancy) {
         memset(m_tenancy.field[i], 0, sizeof m_tenancy.field[i]);
         memcpy(m_tenancy.field[i], tenancy.field[i], strnlen(tenancy.field[i], FW_RULE_TENANCY_FIELD_SIZE - 1));
     }
-    if (m_cached) {
-        ByteWriter w(m_cache.data(), m_cache.size());
+    if (m_cache) {
+        ByteWriter w(m_cache->data(), m_cache->size());
         w.seek(kOffTenancy);
         for (int i = 0; i < 3; ++i) w.bytes(m_tenancy.field[i], FW_RULE_TENANCY_FIELD_SIZE);
     }
@@ -228,7 +228,7 @@ bool CKestFWRule::combineRule(CKestFWRule* other) {
     if (!m_dstPorts || !other->m_dstPorts) return false;
     if (!m_dstPorts->mergeSpecList(*other->m_dstPorts)) return false;
     // The kept record no longer describes the merged ports.
-    m_cached = false;
+    m_cache.reset();
     return true;
 }
 
@@ -367,16 +367,16 @@ void CKestFWRule::writeRecord(uint8_t* rec) const {
 
 bool CKestFWRule::toMessage(const void* buf, unsigned int size, unsigned int* used) {
     if (size < kRecordSize) return false;
-    if (!m_cached) {
-        // Built aside so a spec that refuses to serialise leaves the caller's buffer alone.
-        std::array<uint8_t, kRecordSize> rec;
-        writeRecord(rec.data());
-        m_cache = rec;
-        m_cached = true;
+    if (!m_cache) {
+        // Built aside so a spec that refuses to serialise leaves the caller's buffer alone; the
+        // record writer zeroes the block itself, so it is not value-initialised here.
+        std::unique_ptr<Record> rec(new Record);
+        writeRecord(rec->data());
+        m_cache = std::move(rec);
     } else {
         KFW_DEBUG(KFW_COMP_RULE, 2, "    copy cached rule: %u.\n", m_id);
     }
-    memcpy(const_cast<void*>(buf), m_cache.data(), kRecordSize);
+    memcpy(const_cast<void*>(buf), m_cache->data(), kRecordSize);
     if (used) *used = kRecordSize;
     return true;
 }

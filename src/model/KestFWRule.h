@@ -137,9 +137,10 @@ private:
     std::string m_tag;
     FWRuleTenancyInfo_ m_tenancy{};
 
-    // The record written by the first toMessage.
-    bool m_cached = false;
-    std::array<uint8_t, kRecordSize> m_cache{};
+    // The record written by the first toMessage; allocated then, so that a rule which is never sent,
+    // or is rendered from a record it was read from, costs no record-sized block.
+    using Record = std::array<uint8_t, kRecordSize>;
+    std::unique_ptr<Record> m_cache;
 };
 
 }  // namespace KestFirewall
