@@ -2,8 +2,9 @@
 # Set-up, build and run for a fresh Debian machine.
 #   scripts/dev.sh run   install what is missing, build, run the demo against the simulator
 #   scripts/dev.sh test  install what is missing, build and run the whole suite twice
-#                        (normal build, then AddressSanitizer + UndefinedBehaviorSanitizer); the
-#                        Python package's tests run against the normal build
+#                        (normal build, then AddressSanitizer + UndefinedBehaviorSanitizer with
+#                        LeakSanitizer); the Python package's tests run against the normal build;
+#                        then the fuzzers, and the threaded suites under ThreadSanitizer
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS=${JOBS:-$(nproc)}
@@ -50,9 +51,18 @@ test)
     cmake --build build-fuzz -j"$JOBS" --target fuzzers
     build-fuzz/fuzz/run_fuzzers.sh
     configure_build build-asan -DKESTFW_SANITIZE=ON -DKESTFW_BENCH=OFF
-    cd build-asan
-    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        ctest --output-on-failure -j"$JOBS"
+    (cd build-asan &&
+        ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+            ctest --output-on-failure -j"$JOBS")
+    # ThreadSanitizer: only the programs whose tests run many threads, to keep the whole command
+    # within half an hour on two cores.
+    cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTFW_TSAN=ON -DKESTFW_BENCH=OFF >/dev/null
+    cmake --build build-tsan -j"$JOBS" --target rel_threads_test rel_daemon_load_test sim_daemon_test kestsimd
+    export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+    build-tsan/tests/rel_threads_test
+    build-tsan/tests/rel_daemon_load_test
+    build-tsan/tests/sim_daemon_test --gtest_filter='Daemon.ManyClients*'
+    unset TSAN_OPTIONS
     ;;
 *)
     echo "usage: $0 run|test" >&2

@@ -50,7 +50,11 @@ typedef enum kestsim_reply_fault_ {
     /* Every count the reply states is `param` larger than the entries actually written. */
     KESTSIM_REPLY_LIE_COUNT = 2,
     /* Names in the reply fill their whole field with no terminating NUL. */
-    KESTSIM_REPLY_NO_NUL = 3
+    KESTSIM_REPLY_NO_NUL = 3,
+    /* The command is performed, then its reply is damaged at random, reproducibly from seed `param`:
+     * counts inflated, NULs overwritten, the tail cut back to the request's bytes, bytes flipped, or a
+     * random status instead of the true one. */
+    KESTSIM_REPLY_MUTATE = 4
 } kestsim_reply_fault_;
 
 /* Forgets every filter's state, the known-filter list, all scripted faults, counters and captured

@@ -16,9 +16,12 @@
 #include "model/KestFWAddressIPv4.h"
 #include "model/KestFWAddressIPv6.h"
 #include "support/DaemonRoads.h"
+#include "support/FdCount.h"
 #include "support/SetSamples.h"
 #include "support/SimHandle.h"
 #include "support/Wire.h"
+
+KESTFW_CHECK_DESCRIPTORS_PER_TEST();
 
 using namespace KestFirewall;
 using namespace kestfw_test;

@@ -11,9 +11,12 @@
 #include <vector>
 
 #include "support/DaemonRoads.h"
+#include "support/FdCount.h"
 #include "support/LogCapture.h"
 #include "support/SimHandle.h"
 #include "support/Wire.h"
+
+KESTFW_CHECK_DESCRIPTORS_PER_TEST();
 
 using namespace kestfw_test;
 

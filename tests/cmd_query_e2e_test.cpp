@@ -17,10 +17,13 @@
 #include "model/KestFWAddressList.h"
 #include "model/KestFWIDList.h"
 #include "support/DaemonRoads.h"
+#include "support/FdCount.h"
 #include "support/RuleBuild.h"
 #include "support/SetSamples.h"
 #include "support/SimHandle.h"
 #include "support/Wire.h"
+
+KESTFW_CHECK_DESCRIPTORS_PER_TEST();
 
 using namespace KestFirewall;
 using namespace kestfw_test;

@@ -23,6 +23,9 @@
 #include "support/SimHandle.h"
 #include "support/TestCommands.h"
 #include "support/Wire.h"
+#include "support/FdCount.h"
+
+KESTFW_CHECK_DESCRIPTORS_PER_TEST();
 
 using namespace KestFirewall;
 using namespace kestfw_test;

@@ -14,6 +14,9 @@
 #include <vector>
 
 #include "support/SimProcess.h"
+#include "support/FdCount.h"
+
+KESTFW_CHECK_DESCRIPTORS_PER_TEST();
 
 using KestSim::DaemonProcess;
 using KestSim::ScopedForward;

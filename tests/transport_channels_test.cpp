@@ -12,10 +12,13 @@
 #include <vector>
 
 #include "kestfw/kestfw.h"
+#include "support/FdCount.h"
 #include "support/LogCapture.h"
 #include "support/TestCommands.h"
 #include "support/WireBytes.h"
 #include "transport/KestFWIOChannelGeneric.h"
+
+KESTFW_CHECK_DESCRIPTORS_PER_TEST();
 
 using namespace KestFirewall;
 using namespace kestfw_test;

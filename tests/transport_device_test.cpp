@@ -10,6 +10,7 @@
 
 #include "base/KestFWLog.h"
 #include "kestfw/kestfw.h"
+#include "support/FdCount.h"
 #include "support/LogCapture.h"
 #include "support/TestCommands.h"
 #include "support/Wire.h"
@@ -17,6 +18,8 @@
 #include "transport/KestFWIoctl.h"
 #include "transport/KestPLKIoctl.h"
 #include "transport/KestSiIoctl.h"
+
+KESTFW_CHECK_DESCRIPTORS_PER_TEST();
 
 using namespace KestFirewall;
 using namespace kestfw_test;

@@ -298,12 +298,13 @@ std::string ControlCommands::run(const std::string& line) {
             if (!parseU32(t[2], a) || !parseU32(t[3], count)) return bad("usage: fault delay <ms> <count>");
             f = Fault{FaultKind::Delay, a, count, -1};
         } else if (kind == "reply" && t.size() >= 5) {
-            FaultKind k = t[2] == "short"   ? FaultKind::ReplyShort
-                          : t[2] == "lie"   ? FaultKind::ReplyLieCount
-                          : t[2] == "nonul" ? FaultKind::ReplyNoNul
-                                            : FaultKind::None;
+            FaultKind k = t[2] == "short"    ? FaultKind::ReplyShort
+                          : t[2] == "lie"    ? FaultKind::ReplyLieCount
+                          : t[2] == "nonul"  ? FaultKind::ReplyNoNul
+                          : t[2] == "mutate" ? FaultKind::ReplyMutate
+                                             : FaultKind::None;
             if (k == FaultKind::None || !parseU32(t[3], a) || !parseU32(t[4], count) || !parseOpcode(t, 5, opcode))
-                return bad("usage: fault reply short|lie|nonul <param> <count> [<opcode>]");
+                return bad("usage: fault reply short|lie|nonul|mutate <param> <count> [<opcode>]");
             f = Fault{k, a, count, opcode};
         } else if (kind == "drop" && (t.size() == 3 || t.size() == 4)) {
             uint32_t bytes = DropPlan::kHalf;

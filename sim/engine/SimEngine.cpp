@@ -103,6 +103,13 @@ uint32_t Engine::performOne(const PortKey& key, uint16_t opcode, uint8_t* body, 
     if (!handler) return Status::kNotSupported;
 
     CommandContext ctx{m_state, key, opcode, Window(body, bodyLen), ReplyFault{fault.kind, fault.value}};
+    if (fault.kind == FaultKind::ReplyMutate) {
+        // The command is performed truly; only what the caller reads back is damaged.
+        std::vector<uint8_t> request(body, body + bodyLen);
+        ctx.reply = ReplyFault();
+        uint32_t status = handler(ctx);
+        return mutateReply(fault.value ^ static_cast<uint32_t>(m_commands), body, request.data(), bodyLen, status);
+    }
     if (fault.kind != FaultKind::ReplyShort) return handler(ctx);
 
     // A short reply: the module stops writing after `value` bytes, the rest still holds the request.

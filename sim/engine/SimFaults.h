@@ -17,6 +17,7 @@ enum class FaultKind : uint8_t {
     ReplyShort,     // keep only the first `value` bytes of the reply body
     ReplyLieCount,  // claim `value` more entries than written
     ReplyNoNul,     // names fill their field without a NUL
+    ReplyMutate,    // a seeded random mutation of the correct reply (see mutateReply)
 };
 
 struct Fault {
@@ -33,6 +34,12 @@ struct ReplyFault {
     uint32_t lie() const { return kind == FaultKind::ReplyLieCount ? value : 0; }
     bool noNul() const { return kind == FaultKind::ReplyNoNul; }
 };
+
+// Mutates a reply body of `len` bytes the handler answered with `status`, deterministically from
+// `seed`: counts inflated, NULs overwritten so names run to the end of their field, the tail cut back
+// to what the request carried (`request`, same length), bytes flipped, or the status replaced. Returns
+// the status the command answers with.
+uint32_t mutateReply(uint32_t seed, uint8_t* body, const uint8_t* request, uint32_t len, uint32_t status);
 
 class FaultPlan {
 public:

@@ -237,6 +237,9 @@ int kestsim_fault_reply(kestsim_reply_fault_ kind, uint32_t param, uint32_t coun
         case KESTSIM_REPLY_NO_NUL:
             k = FaultKind::ReplyNoNul;
             break;
+        case KESTSIM_REPLY_MUTATE:
+            k = FaultKind::ReplyMutate;
+            break;
         default:
             return -1;
     }

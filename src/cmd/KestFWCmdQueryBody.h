@@ -71,7 +71,9 @@ inline const char* ruleTypeWord(uint32_t type) {
 inline struct tm calendarTime(uint64_t bootSeconds) {
     const time_t when = bootsec2time(static_cast<unsigned long>(bootSeconds));
     struct tm parts {};
-    if (localtime_r(&when, &parts) == nullptr) parts = tm{};
+    // A reply's time far in the future may still convert, to a year that no longer fits the printed
+    // field's arithmetic: such a time prints as zeros like one that does not convert at all.
+    if (localtime_r(&when, &parts) == nullptr || parts.tm_year > 9999 - 1900) parts = tm{};
     return parts;
 }
 

@@ -7,6 +7,7 @@
 #include <strings.h>
 #include <sys/sysinfo.h>
 
+#include <algorithm>
 #include <boost/tokenizer.hpp>
 #include <cctype>
 #include <cerrno>
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -702,7 +704,12 @@ time_t bootsec2time(unsigned long secondsSinceBoot) {
     struct sysinfo info;
     memset(&info, 0, sizeof info);
     long uptime = sysinfo(&info) == 0 ? info.uptime : 0;
-    return time(nullptr) - uptime + static_cast<time_t>(secondsSinceBoot);
+    // The seconds come from the kernel's reply: a value past the end of time saturates instead of
+    // wrapping into the past.
+    const time_t boot = std::max<time_t>(0, time(nullptr) - uptime);
+    const time_t latest = std::numeric_limits<time_t>::max();
+    if (secondsSinceBoot > static_cast<unsigned long>(latest - boot)) return latest;
+    return boot + static_cast<time_t>(secondsSinceBoot);
 }
 
 }  // extern "C"
