@@ -63,6 +63,7 @@ const char* kestfwTokenName(int token);
 #include <memory>
 
 #include "base/KestFWException.h"
+#include "base/Locks.h"
 #include "base/KestFWLog.h"
 #include "cmd/KestFWCmdClearAddrSet.h"
 #include "cmd/KestFWCmdClearRootRuleSet.h"
@@ -1496,8 +1497,16 @@ void yyerror(YYLTYPE* location, FWStatus_t* status, void* scanner, const char* i
     }
 }
 
+/* A parse changes process-wide state (the default switch port, the attribute type, the list being
+ * finished), so parses of different threads take turns instead of corrupting each other. */
+static Locks::Mutex& kfwParseMutex() {
+    static Locks::Mutex m;
+    return m;
+}
+
 int yyparse(FWStatus_t* status, void* scanner, const char* inputName, KestFirewall::CKestFWCmdList** cmdList,
             KestFirewall::CKestFWCmdConfig** config) {
+    Locks::ScopedLock oneParseAtATime(kfwParseMutex());
     CKestFWParseState::beginParse();
     CKestFWParseState::pending() = nullptr;
     if (scanner != nullptr) kfwLexStartColumns(scanner);
