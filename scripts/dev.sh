@@ -50,10 +50,6 @@ test)
         -DKESTFW_TESTS=OFF -DKESTFW_BENCH=OFF >/dev/null
     cmake --build build-fuzz -j"$JOBS" --target fuzzers
     build-fuzz/fuzz/run_fuzzers.sh
-    configure_build build-asan -DKESTFW_SANITIZE=ON -DKESTFW_BENCH=OFF
-    (cd build-asan &&
-        ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-            ctest --output-on-failure -j"$JOBS")
     # ThreadSanitizer: only the programs whose tests run many threads, to keep the whole command
     # within half an hour on two cores.
     cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTFW_TSAN=ON -DKESTFW_BENCH=OFF >/dev/null
@@ -63,6 +59,11 @@ test)
     build-tsan/tests/rel_daemon_load_test
     build-tsan/tests/sim_daemon_test --gtest_filter='Daemon.ManyClients*'
     unset TSAN_OPTIONS
+    # Last, so the command ends with ctest's summary.
+    configure_build build-asan -DKESTFW_SANITIZE=ON -DKESTFW_BENCH=OFF
+    (cd build-asan &&
+        ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+            ctest --output-on-failure -j"$JOBS")
     ;;
 *)
     echo "usage: $0 run|test" >&2
